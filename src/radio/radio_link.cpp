@@ -1,0 +1,279 @@
+// Transport, port event handler, reader and report parser of the radio link.
+#include "radio/radio_link.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "radio/errors.h"
+#include "radio/protocol.h"
+
+namespace tolvane {
+
+using protocol::kLF;
+
+RadioLink::RadioLink(SerialPort& port, Clock& clock, RadioPanel& panel, RadioState& state)
+    : port_(port), clock_(clock), panel_(panel), st_(state) {}
+
+// ---------------------------------------------------------------- transport
+
+void RadioLink::Delay(double seconds) { delayOn(clock_, seconds); }
+
+void RadioLink::SendRadioCmd(std::string_view command, bool newline, double pause) {
+    panel_.setLamp(Lamp::Red);
+    // Let the transmit buffer drain: at most ten 10 ms polls.
+    int i = 0;
+    for (;;) {
+        int waiting = 0;
+        try {
+            waiting = port_.outBufferCount();
+        } catch (const PortError&) {
+            waiting = 0;  // a closed port loses the command silently below
+        }
+        if (waiting == 0 || i >= 10) break;
+        ++i;
+        Delay(0.01);
+    }
+    if (i >= 10) return;  // stuck: the command is dropped and the lamp stays red
+    std::string text(command);
+    if (newline) text.push_back(kLF);
+    try {
+        port_.write(text);
+    } catch (const PortError&) {
+    }
+    if (pause != 0) Delay(pause);
+    panel_.setLamp(Lamp::Idle);
+}
+
+void RadioLink::writeDirect(std::string_view text) { port_.write(text); }
+
+void RadioLink::ReportError(const std::string& message) { panel_.reportError(message); }
+
+bool RadioLink::fileExists(const std::string& path) {
+    ReportError("");
+    int err = 0;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        err = errno;
+    } else {
+        struct stat sb;
+        if (fstat(fd, &sb) != 0)
+            err = errno;
+        else if (S_ISDIR(sb.st_mode))
+            err = EISDIR;
+        if (::close(fd) != 0 && err == 0) err = errno;
+    }
+    if (err == 0) return true;
+    ReportError("fileExists(" + path + "): Err " + std::to_string(err) + ". " + std::strerror(err));
+    return false;
+}
+
+void RadioLink::MSComm1_OnComm(int event) {
+    switch (event) {
+    case comm::kErBreak:
+        st_.gRadioBreak = true;
+        break;
+    case comm::kErFrame:
+        comm1.RXFrame = true;
+        panel_.setComStat("Com Error");
+        break;
+    case comm::kErOverrun:
+        comm1.RXOverrun = true;
+        panel_.setComStat("Com Error");
+        break;
+    case comm::kErRxOver:
+        comm1.RXOverflow = true;
+        panel_.setComStat("Com Error");
+        break;
+    case comm::kErRxParity:
+        comm1.RXParity = true;
+        panel_.setComStat("Com Error");
+        break;
+    case comm::kErTxFull:
+        comm1.TXFull = true;
+        panel_.setComStat("Com Error");
+        break;
+    case comm::kErDcb:
+        comm1.DCBError = true;
+        panel_.setComStat("Com Error");
+        break;
+    case comm::kEvCd:
+        comm1.EvCD = port_.cdHolding();
+        break;
+    case comm::kEvCts:
+        comm1.EvCTS = port_.ctsHolding();
+        break;
+    case comm::kEvDsr: {
+        bool dsr = port_.dsrHolding();
+        comm1.EvDSR = dsr;
+        st_.gExtPttIdle = !st_.gExtPttEnabled || dsr;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// ------------------------------------------------------------------- reader
+
+void RadioLink::ReadRadio() {
+    panel_.setLamp(Lamp::Green);
+    double t0 = clock_.now();
+    st_.gRadioInput.clear();
+    st_.gRadioHeard = false;
+    if (!port_.isOpen()) {  // nothing can arrive on a closed port
+        panel_.setComStat("No Com");
+        panel_.setLamp(Lamp::Idle);
+        return;
+    }
+
+    // Wait up to 0.8 s for the first character.
+    for (;;) {
+        double now = clock_.now();
+        t0 = midnightCorrected(t0, now);
+        double left = 0.8 - (now - t0);
+        if (left <= 0.0 || port_.inBufferCount() != 0) break;
+        clock_.idle(left, &port_);
+    }
+    if (port_.inBufferCount() < 1) {
+        st_.gRadioHeard = false;
+        panel_.setComStat("No Com");
+        panel_.setLamp(Lamp::Idle);
+        return;
+    }
+
+    // Take the answer once the line has been quiet for 60 ms, but no later
+    // than kReadLimit after the first character: a radio that never stops
+    // talking must not hold the reader.
+    int n = port_.inBufferCount();
+    double t = clock_.now();
+    double first = t;
+    for (;;) {
+        double now = clock_.now();
+        t = midnightCorrected(t, now);
+        first = midnightCorrected(first, now);
+        if (now - t >= 0.06 || now - first >= kReadLimit) break;
+        int count = port_.inBufferCount();
+        if (count > n) {
+            t = now;
+            n = count;
+            continue;
+        }
+        double left = std::min(0.06 - (now - t), kReadLimit - (now - first));
+        clock_.idle(left, &port_);
+    }
+
+    st_.gRadioInput = port_.input();
+    port_.clearInput();
+    st_.gRadioHeard = true;
+    if (!st_.gRadioInput.empty()) {
+        panel_.setComStat("Com OK");
+        st_.gHashSeen = false;
+        st_.gDotSeen = false;
+        ParseRadioInput(st_.gRadioInput);
+        st_.gFullStatus = st_.gHashSeen && st_.gDotSeen;
+    }
+    panel_.setLamp(Lamp::Idle);
+}
+
+void RadioLink::ReadRadioNoWait() {
+    if (!port_.isOpen()) return;
+    std::string text = port_.input();
+    port_.clearInput();
+    if (!text.empty()) ParseRadioInput(text);
+}
+
+void RadioLink::ParseRadioInput(std::string& text) {
+    const size_t len = text.size();
+    size_t pos = 0;  // 0-based start of the current line
+    // A line needs at least two characters of text after `pos` to be taken.
+    while (pos + 1 < len) {
+        size_t p = text.find(kLF, pos);
+        if (p == std::string::npos) break;  // an incomplete last line is dropped
+        if (p > pos) {
+            text[p] = '<';
+            std::string_view line(text.data() + pos, p - pos);
+            if (line.find(':') == std::string_view::npos) {
+                char letter = line[0];
+                switch (letter) {
+                case 'J':
+                    panel_.displayMeterData(std::string(line));
+                    st_.gMeterDataNew = true;
+                    break;
+                case 'F':
+                    st_.gFreqReportOk = protocol::isFreqReport(line);
+                    st_.gFreqReport = protocol::fitField(line, 8);
+                    st_.gFreqReportNew = true;
+                    break;
+                case 'U':
+                    st_.gSyncReply = true;
+                    st_.gRadioKeyed = false;
+                    break;
+                case 'K':
+                    st_.gSyncReply = true;
+                    st_.gRadioKeyed = true;
+                    break;
+                case '!':
+                    st_.gExclSeen = true;
+                    break;
+                case '#':
+                    st_.gHashSeen = true;
+                    break;
+                case '.':
+                    st_.gDotSeen = true;
+                    break;
+                case 'Q':
+                    st_.gQSeen = true;
+                    if (line.size() > 1 && line[1] == 'T')
+                        st_.gQtReport = protocol::fitField(line, 3);
+                    else if (line.size() > 1 && line[1] == 'C')
+                        st_.gQcReport = protocol::fitField(line, 3);
+                    break;
+                default:
+                    if (const protocol::ReportField* f = protocol::findReportField(letter)) {
+                        st_.*(f->value) = protocol::fitField(line, f->width);
+                        st_.*(f->changed) = true;
+                    }
+                    break;
+                }
+            }
+        }
+        pos = p + 1;
+    }
+    if (panel_.dataBoxShown()) panel_.setDataBox(text);
+}
+
+// ------------------------------------------------------------ sync heartbeat
+
+void RadioLink::gSendSync(const std::string& c) {
+    try {
+        panel_.setLamp(Lamp::Yellow);
+        double now = clock_.now();
+        if (st_.gSyncTime == 0) st_.gSyncTime = now;
+        if (st_.gLastSync.empty()) st_.gLastSync = c;
+        double elapsed = now - st_.gSyncTime;
+        bool due = (c == "K" && st_.gLastSync == "U") || (c == "U" && st_.gLastSync == "K") ||
+                   elapsed > 2.0;
+        if (due) {
+            SendRadioCmd(c, false, 0.2);
+            st_.gLastSync = c;
+            st_.gSyncTime = clock_.now();
+            if (st_.gSyncMissCount < 32767) ++st_.gSyncMissCount;
+            panel_.setSyncCaption(c);
+            panel_.setSyncColour(colour::kWhite);
+        } else if (elapsed > 1.0) {
+            panel_.setSyncCaption("");
+        } else {
+            st_.gSyncTime = midnightCorrected(st_.gSyncTime, now);
+        }
+        panel_.setLamp(Lamp::Idle);
+    } catch (const std::exception& e) {
+        ReportError("gSendSync: Err " + errText(e));
+    }
+}
+
+}  // namespace tolvane

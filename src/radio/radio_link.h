@@ -1,0 +1,69 @@
+// The radio link: the transport that writes commands (SendRadioCmd, Delay),
+// the radio port's event handler, the reader and report parser, the sync
+// heartbeat sender and the setting routines shared by the whole panel.
+// Everything runs on the one thread and never yields to the window system.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/serial_port.h"
+#include "radio/radio_panel.h"
+#include "radio/radio_state.h"
+
+namespace tolvane {
+
+class RadioLink {
+public:
+    RadioLink(SerialPort& port, Clock& clock, RadioPanel& panel, RadioState& state);
+
+    SerialPort& port() { return port_; }
+    Clock& clock() { return clock_; }
+    RadioPanel& panel() { return panel_; }
+    RadioState& state() { return st_; }
+
+    // --- transport ---
+    // Writes the command (LF appended when asked) after the output drain,
+    // then busy-waits `pause` seconds. Port errors are ignored; a transmit
+    // buffer that does not empty within ten 10 ms polls drops the command.
+    void SendRadioCmd(std::string_view command, bool newline, double pause);
+    // Writes straight to the port: no drain wait, no lamp. Throws PortError
+    // when the port is closed.
+    void writeDirect(std::string_view text);
+    void Delay(double seconds);
+    void ReportError(const std::string& message);
+    bool fileExists(const std::string& path);
+    // The radio port's event handler (runs only while the program yields).
+    void MSComm1_OnComm(int event);
+    PortFlags comm1;
+
+    // --- reader and parser ---
+    void ReadRadio();
+    void ReadRadioNoWait();
+    void ParseRadioInput(std::string& text);
+    // Longest time ReadRadio keeps taking input after its first character.
+    static constexpr double kReadLimit = 1.0;
+
+    // --- sync heartbeat ---
+    void gSendSync(const std::string& c);
+
+    // --- setting routines ---
+    void SetFreqCmd(const std::string& f);
+    void SetAgc(const std::string& wanted);
+    static int ModeIndex(const std::string& code);
+    std::string ModeKeys(const std::string& wanted);
+    void SetMode(const std::string& wanted);
+    void StepMode();
+    void TogglePttEnable();
+    static int MeterIndex(const std::string& code);
+    void SelectMeter(const std::string& wanted);
+
+private:
+    SerialPort& port_;
+    Clock& clock_;
+    RadioPanel& panel_;
+    RadioState& st_;
+};
+
+}  // namespace tolvane
