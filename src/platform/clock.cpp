@@ -4,10 +4,12 @@
 #include <sys/time.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "platform/serial_port.h"
+#include "platform/termination.h"
 
 namespace tolvane {
 
@@ -32,7 +34,12 @@ double RealClock::now() {
 }
 
 void RealClock::idle(double seconds, SerialPort* wake) {
+    // A termination request is served from inside the waits too, so that a
+    // long exchange with the radio cannot hold the program's end; the slices
+    // are kept short for that.
+    runTerminationIfRequested();
     if (seconds <= 0.0) return;
+    if (seconds > 0.05) seconds = 0.05;
     if (wake != nullptr && wake->isOpen()) {
         wake->waitReadable(seconds);
         return;

@@ -1,0 +1,69 @@
+#include "app/real_shell.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QMessageBox>
+#include <QSocketNotifier>
+#include <QUrl>
+#include <QWidget>
+#include <cstdio>
+#include <unistd.h>
+
+#include "platform/serial_port.h"
+#include "platform/termination.h"
+
+namespace tolvane {
+
+RealShell::RealShell(QWidget* mainWindow, SerialPort& radio, SerialPort& cat)
+    : main_(mainWindow), radio_(radio), cat_(cat) {
+    // A steady tick bounds how long a yield can block.
+    tick_.setInterval(kYieldWaitMs);
+    tick_.start();
+}
+
+RealShell::~RealShell() = default;
+
+void RealShell::watch(std::unique_ptr<QSocketNotifier>& notifier, int& fd, int wanted) {
+    if (fd == wanted) return;
+    notifier.reset();
+    fd = wanted;
+    if (wanted >= 0) notifier = std::make_unique<QSocketNotifier>(wanted, QSocketNotifier::Read);
+}
+
+void RealShell::yield() {
+    // Port input and the termination pipe wake the loop at once.
+    watch(radioNote_, radioFd_, radio_.isOpen() ? radio_.notifyFd() : -1);
+    watch(catNote_, catFd_, cat_.isOpen() ? cat_.notifyFd() : -1);
+    watch(termNote_, termFd_, terminationFd());
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    radio_.dispatchEvents();
+    cat_.dispatchEvents();
+    runTerminationIfRequested();
+}
+
+void RealShell::messageBox(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title),
+                    QString::fromStdString(text), QMessageBox::Ok, main_);
+    box.exec();
+}
+
+void RealShell::beep() { QApplication::beep(); }
+
+void RealShell::showModal(QDialog& dialog) {
+    if (main_ != nullptr) main_->setEnabled(false);
+    dialog.setModal(true);
+    dialog.exec();
+    if (main_ != nullptr) main_->setEnabled(true);
+}
+
+bool RealShell::showHelp(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void RealShell::endProgram() {
+    std::fflush(nullptr);
+    ::_exit(0);
+}
+
+}  // namespace tolvane

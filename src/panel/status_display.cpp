@@ -1,0 +1,405 @@
+// Status display, band check and meters of the main window.
+#include "panel/status_display.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <array>
+#include <cmath>
+
+#include "panel/frm_tolvane.h"
+#include "panel/vb.h"
+#include "radio/errors.h"
+#include "radio/protocol.h"
+#include "radio/radio_link.h"
+#include "ui_frmTolvane.h"
+
+namespace tolvane {
+
+using vb::caption;
+using vb::setBackColour;
+using vb::setCaption;
+using vb::setForeColour;
+
+namespace {
+
+// Amateur transmit ranges in Hz, both ends included, and the 60 m channels.
+struct Range {
+    long from, to;
+};
+constexpr std::array<Range, 9> kBands = {{{1800000, 2000000},
+                                          {3500000, 4000000},
+                                          {7000000, 7300000},
+                                          {10100000, 10150000},
+                                          {14000000, 14350000},
+                                          {18068000, 18168000},
+                                          {21000000, 21450000},
+                                          {24890000, 24990000},
+                                          {28000000, 29700000}}};
+constexpr std::array<long, 5> kChannels60m = {5330500, 5346500, 5357000, 5371500, 5403500};
+
+// Code -> text tables of the display routines.
+struct CodeText {
+    const char* code;
+    const char* text;
+};
+constexpr CodeText kAgc[] = {{"A1", "OFF"}, {"A2", "SLOW"}, {"A3", "MED"}, {"A4", "FAST"}};
+constexpr CodeText kMode[] = {{"M1", "USB"}, {"M2", "LSB"}, {"M3", "AME"}, {"M4", "CW"}};
+constexpr CodeText kSource[] = {{"H1", "MIC"}, {"H2", "AUDIO2"}, {"H3", "PATCH"}, {"H4", "OFF/CW"}};
+constexpr CodeText kClip[] = {{"I0", "OFF"}, {"I1", "ON"}};
+constexpr CodeText kPttEn[] = {{"'0", "OFF"}, {"'1", "ON"}};
+constexpr CodeText kSpeaker[] = {{"(0", "OFF"}, {"(1", "ON"}};
+constexpr CodeText kSideTone[] = {{"S0", "OFF"}, {"S1", "ON"}};
+constexpr CodeText kVox[] = {{"V0", "OFF"}, {"V1", "VOICE"}, {"V2", "DATA"}};
+constexpr CodeText kRemote[] = {{"R1", "REMOTE"}, {"R0", "LOCAL"}};
+
+template <size_t N>
+const char* lookup(const CodeText (&table)[N], const std::string& code) {
+    for (const CodeText& ct : table)
+        if (code == ct.code) return ct.text;
+    return nullptr;
+}
+
+template <size_t N>
+void show(QWidget* w, const CodeText (&table)[N], const std::string& code) {
+    if (const char* text = lookup(table, code)) setCaption(w, text);
+}
+
+}  // namespace
+
+const char* const StatusDisplay::kScaleAudio = " -20       -10          0         +10 ";
+const char* const StatusDisplay::kScalePower = "0            25          50   100  150";
+const char* const StatusDisplay::kScaleVswr = "1               2             3      4";
+const char* const StatusDisplay::kScaleSMeter = "  S3    S6     S9      +30      +60   ";
+
+StatusDisplay::StatusDisplay(FrmTolvane& form, RadioState& state, PanelFlags& panel,
+                             Settings& settings)
+    : form_(form), st_(state), ps_(panel), set_(settings) {}
+
+// ------------------------------------------------------------ RadioPanel
+
+void StatusDisplay::setLamp(Lamp lamp) {
+    long c = vb::systemGrayText();
+    switch (lamp) {
+    case Lamp::Red:
+        c = colour::kRed;
+        break;
+    case Lamp::Green:
+        c = colour::kGreen;
+        break;
+    case Lamp::Yellow:
+        c = colour::kYellow;
+        break;
+    case Lamp::Idle:
+        break;
+    }
+    setBackColour(form_.ui->shaTrace, c);
+}
+
+void StatusDisplay::setComStat(const std::string& c) { setCaption(form_.ui->lblComStat, c); }
+
+void StatusDisplay::reportError(const std::string& message) {
+    setCaption(form_.ui->txtInfo, message);
+    form_.ui->txtInfo->setVisible(true);
+}
+
+void StatusDisplay::setInfoText(const std::string& text) { setCaption(form_.ui->txtInfo, text); }
+
+bool StatusDisplay::dataBoxShown() { return caption(form_.ui->cmdViewInData) == "Hide Data"; }
+
+void StatusDisplay::setDataBox(const std::string& text) {
+    // Raw radio text may hold any byte: show it as Latin-1.
+    form_.ui->txtInData->setPlainText(QString::fromLatin1(text.data(), static_cast<int>(text.size())));
+}
+
+void StatusDisplay::setSyncCaption(const std::string& c) { setCaption(form_.ui->lblU, c); }
+
+void StatusDisplay::setSyncColour(long c) { setBackColour(form_.ui->lblU, c); }
+
+// ------------------------------------------------------- display routines
+
+void StatusDisplay::ShowRemoteState() {
+    setForeColour(form_.ui->lblREMOTE, vb::systemButtonText());
+    show(form_.ui->lblREMOTE, kRemote, st_.gRemoteState);
+}
+
+void StatusDisplay::ShowAgc() { show(form_.ui->cmbAGC, kAgc, st_.gAgcReport); }
+
+void StatusDisplay::ShowMode() { show(form_.ui->cmbMode, kMode, st_.gModeReport); }
+
+void StatusDisplay::ShowFreqDigits() {
+    if (!protocol::isFreqReport(st_.gFreqReport)) return;
+    for (int i = 0; i < 7; ++i)
+        setCaption(form_.cmdF[static_cast<size_t>(i)], std::string(1, st_.gFreqReport[static_cast<size_t>(i) + 1]));
+}
+
+void StatusDisplay::ShowLocRem() {
+    if (st_.gLocRemReport == "\"0") setCaption(form_.ui->cmbSource, "REMOTE");
+}
+
+void StatusDisplay::ShowSource() {
+    if (st_.gLocRemReport != "\"1") return;  // shown only while the audio is local
+    show(form_.ui->cmbSource, kSource, st_.gSourceReport);
+}
+
+void StatusDisplay::ShowClipping() { show(form_.ui->lblClipping, kClip, st_.gClipReport); }
+void StatusDisplay::ShowPttEnable() { show(form_.ui->lblPTTEn, kPttEn, st_.gPttEnReport); }
+void StatusDisplay::ShowSpeaker() { show(form_.ui->lblMute, kSpeaker, st_.gSpeakerReport); }
+void StatusDisplay::ShowSideTone() { show(form_.ui->lblSideTone, kSideTone, st_.gSideToneReport); }
+void StatusDisplay::ShowVox() { show(form_.ui->lblVox, kVox, st_.gVoxReport); }
+
+void StatusDisplay::ShowAmpState() {
+    auto* pwr = form_.ui->lblAmpPwr;
+    auto* opr = form_.ui->lblAmpOpStby;
+    auto* tuned = form_.ui->lblAmpTuned;
+    const std::string& o = st_.gAmpReport;
+    if (o == "O1") {
+        setCaption(pwr, "OFF");
+        setBackColour(pwr, colour::kWhite);
+        form_.ui->cmdTuneAmp->setEnabled(false);
+        setCaption(opr, "");
+        setBackColour(opr, colour::kWhite);
+        setCaption(tuned, "");
+        setBackColour(tuned, colour::kWhite);
+    } else if (o == "O2" || o == "O3") {
+        setCaption(pwr, "ON");
+        setBackColour(pwr, colour::kRed);
+        form_.ui->cmdTuneAmp->setEnabled(false);
+        setCaption(opr, o == "O2" ? "Warmup" : "Standby");
+        setBackColour(opr, o == "O2" ? colour::kYellow : colour::kGreen);
+        setCaption(tuned, "");
+        setBackColour(tuned, colour::kWhite);
+    } else if (o == "O4") {
+        setCaption(pwr, "ON");
+        setBackColour(pwr, colour::kRed);
+        form_.ui->cmdTuneAmp->setEnabled(true);
+        setCaption(opr, "Operate");
+        setBackColour(opr, colour::kRed);
+        setBackColour(tuned, colour::kYellow);
+    }
+}
+
+void StatusDisplay::ShowAmpTune() {
+    if (st_.gAmpReport != "O4") return;
+    auto* tuned = form_.ui->lblAmpTuned;
+    const std::string& t = st_.gAmpTuneReport;
+    if (t == "T1" && !ps_.gAmpTuning) {
+        setCaption(tuned, "");
+        setBackColour(tuned, colour::kWhite);
+    } else if (t == "T2" && !ps_.gAmpTuning) {
+        setCaption(tuned, "Start Tune");
+        setBackColour(tuned, colour::kGreen);
+    } else if (t == "T3") {
+        setCaption(tuned, "Tuning");
+        setBackColour(tuned, colour::kYellow);
+    } else if (t == "T4") {
+        setCaption(tuned, "Tuned");
+        setBackColour(tuned, colour::kRed);
+        ps_.gAmpTuning = false;
+        st_.gSyncChar = "U";
+        if (link_ != nullptr) link_->gSendSync("U");  // unkey at once
+    }
+}
+
+// ------------------------------------------------------------ band check
+
+bool StatusDisplay::IsInBand(const std::string& text) const {
+    if (set_.gTxUnrestricted) return true;
+    std::string last = text.size() > 7 ? text.substr(text.size() - 7) : text;
+    size_t b = last.find_first_not_of(' ');
+    size_t e = last.find_last_not_of(' ');
+    if (b == std::string::npos) return false;
+    last = last.substr(b, e - b + 1);
+    if (last.empty() || last.size() > 7) return false;
+    for (char c : last)
+        if (c < '0' || c > '9') return false;  // not a number: not allowed
+    long hz = std::stol(last) * 10;
+    for (long ch : kChannels60m)
+        if (hz == ch) return true;
+    for (const Range& r : kBands)
+        if (hz >= r.from && hz <= r.to) return true;
+    return false;
+}
+
+void StatusDisplay::SetTxControlsEnabled(bool& allowed) {
+    if (ps_.gScanActive) allowed = false;
+    // Under local control the transmit buttons stay disabled whatever the band.
+    bool enable = allowed && ps_.gControlMode != "LOCAL";
+    auto* ui = form_.ui;
+    if (ui->cmdPTTEn->isEnabled() != enable) ui->cmdPTTEn->setEnabled(enable);
+    if (ui->cmdTune->isEnabled() != enable && caption(ui->cmdTune) == "T&UNE ON")
+        ui->cmdTune->setEnabled(enable);
+    if (ui->cmdXmit->isEnabled() != enable && caption(ui->cmdXmit) == "&XMT ON")
+        ui->cmdXmit->setEnabled(enable);
+    if (ui->cmdPTT->isEnabled() != enable) ui->cmdPTT->setEnabled(enable);
+    if (allowed) {
+        if (st_.gPttEnReport == "'0" && link_ != nullptr) link_->TogglePttEnable();
+        setCaption(ui->lblInBand, "");
+        setBackColour(ui->lblInBand, colour::kLightGrey);
+    } else {
+        if (st_.gPttEnReport == "'1" && link_ != nullptr) link_->TogglePttEnable();
+        if (ps_.gScanActive) {
+            setCaption(ui->lblInBand, "Scanning");
+        } else {
+            setCaption(ui->lblInBand, "Out Of Band");
+            setBackColour(ui->lblInBand, colour::kRed);
+        }
+    }
+}
+
+std::string StatusDisplay::vfoBText() const {
+    std::string s = "F";
+    for (QPushButton* b : form_.cmdVFOB) s += caption(b);
+    return s;
+}
+
+// -------------------------------------------------------- gUpdateDisplay
+
+void StatusDisplay::gUpdateDisplay() {
+    try {
+        auto* ui = form_.ui;
+        if (st_.gRemoteReport) {
+            ShowRemoteState();
+            st_.gRemoteReport = false;
+        }
+        if (st_.gAgcReportNew) {
+            ShowAgc();
+            st_.gAgcReportNew = false;
+        }
+        if (st_.gModeReportNew) {
+            ShowMode();
+            st_.gModeReportNew = false;
+        }
+        if (st_.gFreqReportNew) {
+            ShowFreqDigits();
+            st_.gFreqReportNew = false;
+        }
+        std::string vfoB = vfoBText();
+        bool allowed = form_.optTXVFO[0]->isChecked() ? IsInBand(st_.gFreqReport) : IsInBand(vfoB);
+        SetTxControlsEnabled(allowed);
+        if (st_.gChanSelReportNew) {
+            st_.gChanSelReportNew = false;
+            const std::string& c = st_.gChanSelReport;
+            if (c.size() == 3 && c[0] == 'C' && protocol::isDigits(c.substr(1), 2)) {
+                setCaption(form_.cmdM[0], std::string(1, c[1]));
+                setCaption(form_.cmdM[1], std::string(1, c[2]));
+                form_.optChan[0]->setChecked(true);
+            } else {
+                form_.optChan[1]->setChecked(true);
+            }
+        }
+        if (st_.gSourceReportNew) {
+            ShowSource();
+            st_.gSourceReportNew = false;
+        }
+        if (st_.gLocRemReportNew) {
+            ShowLocRem();
+            st_.gLocRemReportNew = false;
+        }
+        if (st_.gClipReportNew) {
+            ShowClipping();
+            st_.gClipReportNew = false;
+        }
+        if (st_.gMeterReportNew) {
+            ShowMeterSelection();
+            st_.gMeterReportNew = false;
+        }
+        if (st_.gPttEnReportNew) {
+            ShowPttEnable();
+            st_.gPttEnReportNew = false;
+        }
+        if (st_.gSpeakerReportNew) {
+            ShowSpeaker();
+            st_.gSpeakerReportNew = false;
+        }
+        if (st_.gSideToneReportNew) {
+            ShowSideTone();
+            st_.gSideToneReportNew = false;
+        }
+        if (st_.gVoxReportNew) {
+            ShowVox();
+            st_.gVoxReportNew = false;
+        }
+        if (st_.gAmpReportNew) {
+            ShowAmpState();
+            ShowAmpTune();
+            st_.gAmpReportNew = false;
+        }
+        if (st_.gAmpTuneReportNew) {
+            ShowAmpTune();
+            st_.gAmpTuneReportNew = false;
+        }
+        if (st_.gFaultReportNew) {
+            if (st_.gFaultReport == "Z0") {
+                setCaption(ui->lblFault, "OK");
+                setBackColour(ui->lblFault, vb::systemButtonFace());
+            } else {
+                setCaption(ui->lblFault, "FAULT");
+                setBackColour(ui->lblFault, colour::kRed);
+            }
+            st_.gFaultReportNew = false;
+        }
+        if (st_.gChanReportNew) {
+            const std::string& p = st_.gChanReport;
+            for (size_t i = 0; i < 7; ++i) setCaption(form_.cmdF[i], std::string(1, p[i + 3]));
+            static const char* kModes[] = {"USB", "LSB", "AME", "CW"};
+            char m = p[10];
+            if (m >= '1' && m <= '4') setCaption(ui->cmbMode, kModes[m - '1']);
+            st_.gChanReportNew = false;
+        }
+    } catch (const std::exception& e) {
+        reportError("gUpdateDisplay: Err " + errText(e));
+    }
+}
+
+// ----------------------------------------------------------------- meters
+
+void StatusDisplay::gDisplayMeterData(const std::string& line) {
+    try {
+        std::string digits = line.size() > 1 ? line.substr(1, 2) : "";
+        size_t b = digits.find_first_not_of(' ');
+        if (b == std::string::npos) throw RunError(13, "Type mismatch");
+        digits = digits.substr(b);
+        size_t used = 0;
+        double v = 0;
+        try {
+            v = std::stod(digits, &used);
+        } catch (const std::exception&) {
+            throw RunError(13, "Type mismatch");
+        }
+        if (used != digits.size()) throw RunError(13, "Type mismatch");
+        st_.gMeterValue = static_cast<int>(std::lround(v));
+        QProgressBar* bar = form_.ui->pbMeter;
+        if (st_.gMeterValue >= bar->minimum() && st_.gMeterValue <= bar->maximum())
+            bar->setValue(st_.gMeterValue);
+    } catch (const std::exception& e) {
+        reportError("gDisplayMeterData: Err " + errText(e));
+    }
+}
+
+void StatusDisplay::greyMeterLabels() {
+    for (QLabel* l : form_.lblMeter) setForeColour(l, vb::systemGrayText());
+}
+
+void StatusDisplay::ShowMeterSelection() {
+    greyMeterLabels();
+    form_.clearGroup(form_.grpMeter);
+    const std::string& d = st_.gMeterReport;
+    if (d.size() != 2 || d[0] != 'D' || d[1] < '1' || d[1] > '6') return;
+    size_t k = static_cast<size_t>(d[1] - '1');
+    setForeColour(form_.lblMeter[k], vb::systemButtonText());
+    form_.optMeter[k]->setChecked(true);  // runs the option's click handling
+    const char* scale = kScaleAudio;
+    if (k >= 3) {
+        if (!st_.gRadioKeyed)
+            scale = kScaleSMeter;
+        else
+            scale = k == 5 ? kScaleVswr : kScalePower;
+    }
+    setCaption(form_.ui->lblMeterScale, scale);
+}
+
+}  // namespace tolvane
