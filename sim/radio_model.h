@@ -78,12 +78,20 @@ public:
     // Every complete command line (or bare sync/toggle character) taken, in order.
     const std::vector<std::string>& commandsSeen() const { return seen_; }
 
+    // The channel report while the radio works on its VFO.
+    static constexpr std::string_view kVfoChannelReport = "C--";
+    // Seven digits within the radio's range 0160000..2999999.
+    static bool isValidFrequency(std::string_view freq7);
+
 private:
     // ... implementation details are the model's own.
     void handleLine(const std::string& line, double at);
-    void emit(std::string_view text, double at);
+    void emitText(std::string_view text, double at);
     void advanceTimers(double until);
     std::string statusReport() const;
+    void sync(bool key, double at);
+    void applySetting(const std::string& line, double at);
+    void leaveOperate(std::string& answer);
 
     Firmware fw_;
     std::string pending_;  // partial command line
@@ -92,6 +100,7 @@ private:
     double lastOut_ = 0.0;
     double warmupDue_ = -1.0;
     double tuneDue_ = -1.0;
+    bool overlong_ = false;  // the partial line outgrew any command; dropped at its LF
 };
 
 }  // namespace tolvane

@@ -66,6 +66,7 @@ Controller::Controller(FrmTolvane& form, Shell& shell, Clock& clock, SerialPort&
     cat_ = std::make_unique<CatBridge>(catPort_, link, *catPanel_);
     receiver_ = std::make_unique<ReceiverControls>(*this);
     receiver_->connectHandlers();
+    installSetupDialogs();
     connectHandlers();
 }
 

@@ -133,6 +133,7 @@ private:
     void tryStep(const std::function<void()>& fn);
     int pendingRadioInput();
     void connectHandlers();
+    void installSetupDialogs();
     void restorePanelState();
     void writePanelState();
     void setExtPttLamp(long colour);
