@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTextEdit>
 #include <QVariant>
+#include <cmath>
 
 namespace tolvane::vb {
 

@@ -1,0 +1,33 @@
+// The About box frmHelp: the program title and a credits line, closed with OK.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+namespace Ui {
+class frmHelp;
+}
+
+namespace tolvane {
+
+class FrmHelp : public QDialog {
+    Q_OBJECT
+
+public:
+    // programTitle: the title the caller shows ("Tolvane 0.962b : ...").
+    // owner: the window that opened the box disabled; it is enabled again
+    // when the box closes. The box is modal and centred over the owner.
+    explicit FrmHelp(const QString& programTitle, QWidget* owner = nullptr);
+    ~FrmHelp() override;
+    FrmHelp(const FrmHelp&) = delete;
+    FrmHelp& operator=(const FrmHelp&) = delete;
+
+    Ui::frmHelp* ui;
+
+    void done(int result) override;
+
+private:
+    QPointer<QWidget> owner_;
+};
+
+}  // namespace tolvane
