@@ -1,0 +1,141 @@
+// The real tolvane and tolvane-sim over pseudo-terminals, in real time:
+// launch, monitoring, loss and return of sync, and a SIGTERM shutdown.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+
+class TestE2ePanel : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void localMonitoringAndSigtermShutdown();
+    void remoteHeartbeatSurvivesSilentRadio();
+
+private:
+    bool start(const QStringList& simArgs);
+    // Waits until the simulator's trace shows `text` after position `from`.
+    bool waitTrace(const QString& text, int timeoutMs, int from = 0);
+    QString bin(const QString& name) const;
+    void writePortSetup();
+
+    QTemporaryDir* dir_ = nullptr;
+    QProcess* sim_ = nullptr;
+    QProcess* panel_ = nullptr;
+    QString trace_;
+};
+
+QString TestE2ePanel::bin(const QString& name) const {
+    return qEnvironmentVariable("TOLVANE_BUILD_DIR") + "/" + name;
+}
+
+void TestE2ePanel::init() {
+    if (qEnvironmentVariableIsEmpty("TOLVANE_BUILD_DIR")) QSKIP("TOLVANE_BUILD_DIR not set");
+    dir_ = new QTemporaryDir;
+    sim_ = new QProcess;
+    panel_ = new QProcess;
+    trace_.clear();
+}
+
+void TestE2ePanel::cleanup() {
+    for (QProcess* p : {panel_, sim_}) {
+        if (p == nullptr) continue;
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished(2000);
+        }
+        delete p;
+    }
+    panel_ = sim_ = nullptr;
+    delete dir_;
+    dir_ = nullptr;
+}
+
+void TestE2ePanel::writePortSetup() {
+    QFile f(dir_->filePath("PortSetup.txt"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("1\r\n9600,O,7,1\r\ncomNone\r\n0\r\n");
+}
+
+bool TestE2ePanel::start(const QStringList& simArgs) {
+    writePortSetup();
+    sim_->setProgram(bin("tolvane-sim"));
+    sim_->setArguments(QStringList{"--folder", dir_->path(), "--port", "1", "--trace"} + simArgs);
+    sim_->setProcessChannelMode(QProcess::MergedChannels);
+    sim_->start();
+    if (!sim_->waitForStarted(3000)) return false;
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(dir_->filePath("ports/COM1")) && t.elapsed() < 3000)
+        sim_->waitForReadyRead(50);
+    panel_->setProgram(bin("tolvane"));
+    panel_->setWorkingDirectory(dir_->path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    panel_->setProcessEnvironment(env);
+    panel_->start();
+    return panel_->waitForStarted(3000);
+}
+
+bool TestE2ePanel::waitTrace(const QString& text, int timeoutMs, int from) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        trace_ += QString::fromLatin1(sim_->readAll());
+        if (trace_.indexOf(text, from) >= 0) return true;
+        sim_->waitForReadyRead(50);
+    }
+    trace_ += QString::fromLatin1(sim_->readAll());
+    return trace_.indexOf(text, from) >= 0;
+}
+
+void TestE2ePanel::localMonitoringAndSigtermShutdown() {
+    QVERIFY(start({"--firmware", "nonadapt", "--local"}));
+    // The panel asks for the status and monitors the radio with "?" only.
+    QVERIFY2(waitTrace("panel> ?", 5000), qPrintable(trace_));
+    QVERIFY(waitTrace("radio> .", 5000));
+    QTest::qWait(1500);
+    trace_ += QString::fromLatin1(sim_->readAll());
+    QVERIFY2(!trace_.contains("panel> U"), qPrintable(trace_));
+    // SIGTERM: the same shutdown as closing the window.
+    int from = trace_.size();
+    ::kill(static_cast<pid_t>(panel_->processId()), SIGTERM);
+    QVERIFY(panel_->waitForFinished(3000));
+    QCOMPARE(panel_->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(panel_->exitCode(), 0);
+    QVERIFY(waitTrace("panel> G00", 2000, from));
+    QTest::qWait(300);
+    trace_ += QString::fromLatin1(sim_->readAll());
+    QString after = trace_.mid(trace_.indexOf("panel> G00", from) + 10);
+    QVERIFY2(!after.contains("panel>"), qPrintable(after));  // nothing after G00
+    QFile state(dir_->filePath("Tolvaneini.txt"));
+    QVERIFY(state.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = state.readAll().split('\n');
+    QCOMPARE(lines.size(), 7);  // six lines, each ended by CR LF
+    QCOMPARE(lines[4], QByteArray("Split Off\r"));
+}
+
+void TestE2ePanel::remoteHeartbeatSurvivesSilentRadio() {
+    QVERIFY(start({"--firmware", "v601"}));
+    QVERIFY2(waitTrace("panel> B100", 8000), qPrintable(trace_));
+    QVERIFY2(waitTrace("panel> G00", 5000), qPrintable(trace_));
+    int from = trace_.size();
+    QVERIFY2(waitTrace("panel> U", 4000, from), qPrintable(trace_));
+    // The radio goes silent: six unanswered syncs, then the panel queries again.
+    sim_->write("silent\n");
+    from = trace_.size();
+    QVERIFY2(waitTrace("panel> ?", 20000, from), qPrintable(trace_.mid(from)));
+    sim_->write("talk\n");
+    from = trace_.size();
+    QVERIFY2(waitTrace("radio> U", 8000, from), qPrintable(trace_.mid(from)));
+    QVERIFY(waitTrace("panel> U", 4000, trace_.size()));
+    // Back in sync without a second initialisation.
+    QVERIFY2(!trace_.mid(from).contains("panel> B100"), qPrintable(trace_.mid(from)));
+    panel_->terminate();
+    QVERIFY(panel_->waitForFinished(3000));
+    QCOMPARE(panel_->exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestE2ePanel)
+#include "test_e2e_panel.moc"
