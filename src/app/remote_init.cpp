@@ -176,6 +176,10 @@ Controller::Stage Controller::remoteFinish() {
         ui->lblXMTRCV->setEnabled(true);
         ui->pbMeter->setEnabled(true);
         ui->cmdTest->setEnabled(true);
+        // The band check again, so that a click queued before the first pass
+        // cannot find the transmit buttons enabled outside the permitted bands.
+        bool allowed = display.IsInBand(st.gFreqReport);
+        display.SetTxControlsEnabled(allowed);
     });
     // 14.
     tryStep([&] {

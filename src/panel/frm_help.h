@@ -15,8 +15,10 @@ class FrmHelp : public QDialog {
 
 public:
     // programTitle: the title the caller shows ("Tolvane 0.962b : ...").
-    // owner: the window that opened the box disabled; it is enabled again
-    // when the box closes. The box is modal and centred over the owner.
+    // owner: the window that opened the box and disabled itself; it is
+    // enabled again when the box closes. The box is application modal and
+    // centred over the owner, but not its child: a child of a disabled
+    // window would be disabled too.
     explicit FrmHelp(const QString& programTitle, QWidget* owner = nullptr);
     ~FrmHelp() override;
     FrmHelp(const FrmHelp&) = delete;
@@ -25,6 +27,9 @@ public:
     Ui::frmHelp* ui;
 
     void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     QPointer<QWidget> owner_;

@@ -9,8 +9,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 
 #include "ui_frmTolvane.h"
 
@@ -52,6 +55,32 @@ int shiftBits(Qt::KeyboardModifiers m) {
     if (m & Qt::AltModifier) bits |= FrmTolvane::kAltBit;
     return bits;
 }
+
+// vscBFO and vscRFG carry their larger value at the top (inverted
+// appearance). Qt still maps the upper arrow and the page area above the
+// thumb to "decrease", which would move the thumb away from the click; this
+// style swaps the two ends so that every click moves the thumb towards it.
+class UpsideDownScrollStyle : public QProxyStyle {
+public:
+    SubControl hitTestComplexControl(ComplexControl cc, const QStyleOptionComplex* opt,
+                                     const QPoint& pos, const QWidget* widget) const override {
+        const SubControl sc = QProxyStyle::hitTestComplexControl(cc, opt, pos, widget);
+        const auto* slider = qstyleoption_cast<const QStyleOptionSlider*>(opt);
+        if (cc != CC_ScrollBar || slider == nullptr || !slider->upsideDown) return sc;
+        switch (sc) {
+            case SC_ScrollBarAddLine:
+                return SC_ScrollBarSubLine;
+            case SC_ScrollBarSubLine:
+                return SC_ScrollBarAddLine;
+            case SC_ScrollBarAddPage:
+                return SC_ScrollBarSubPage;
+            case SC_ScrollBarSubPage:
+                return SC_ScrollBarAddPage;
+            default:
+                return sc;
+        }
+    }
+};
 
 template <std::size_t N, typename T>
 void fillGroup(QButtonGroup* group, const std::array<T*, N>& buttons) {
@@ -106,6 +135,11 @@ FrmTolvane::FrmTolvane(QWidget* parent)
     ui->lblMeterScale->setFont(fixed);
     fixed.setPointSize(ui->txtInData->font().pointSize());
     ui->txtInData->setFont(fixed);
+
+    auto* upsideDown = new UpsideDownScrollStyle;
+    upsideDown->setParent(this);
+    ui->vscBFO->setStyle(upsideDown);
+    ui->vscRFG->setStyle(upsideDown);
 
     for (QPushButton* b : cmdF) b->installEventFilter(this);
     for (QPushButton* b : cmdVFOB) b->installEventFilter(this);

@@ -1,0 +1,269 @@
+// Contents of the setup dialogs as plain values: port lists, opening, Load,
+// Apply and Save of the Port, CAT and Audio Setup dialogs.
+#include "setup/setup_forms.h"
+
+#include <filesystem>
+#include <initializer_list>
+#include <system_error>
+
+#include "platform/port_map.h"
+
+namespace tolvane {
+
+// ---------------------------------------------------------------- port lists
+
+PortListing ListAvailablePorts(const std::function<bool(int)>& portAvailable) {
+    PortListing listing;
+    for (int n = kFirstListedPort; n <= kLastListedPort; ++n) {
+        if (!portAvailable || !portAvailable(n)) continue;
+        listing.ports.push_back(std::to_string(n));
+        listing.found += std::to_string(n) + ", ";
+    }
+    if (listing.ports.empty()) listing.found = "No Ports";
+    return listing;
+}
+
+std::string portDeviceTarget(int n, const std::string& folder) {
+    std::string path = portDevicePath(n, folder);
+    if (path.empty()) return {};
+    const std::string local = folder + "/ports/COM" + std::to_string(n);
+    if (path != local) return path;
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::read_symlink(path, ec);
+    if (ec) return path;  // an entry that is not a link is the device itself
+    return target.string();
+}
+
+std::string portDeviceLine(const std::string& portText,
+                           const std::function<std::string(int)>& devicePath) {
+    int n = portNumberValue(portText);
+    std::string device = n > 0 && devicePath ? devicePath(n) : std::string();
+    return "Device: " + (device.empty() ? std::string("none") : device);
+}
+
+std::string textBeforeFirstComma(const std::string& text) {
+    return text.substr(0, text.find(','));
+}
+
+std::string saveErrorText(std::string_view fileName, const WriteResult& result) {
+    return std::string(fileName) + ": Err " + std::to_string(result.err) + ". " + result.message;
+}
+
+int handshakeOptionForValue(int handshaking) {
+    for (const auto& option : kHandshakeOptions)
+        if (option.index == handshaking) return option.index;
+    return kNoHandshakeOption;
+}
+
+// ---------------------------------------------------------------- Port Setup
+
+PortSetupForm portSetupOnOpen(const LivePort& radioPort, bool extPttEnabled,
+                              const PortListing& listing) {
+    PortSetupForm form;
+    form.portList = listing.ports;
+    form.found = listing.found;
+    if (radioPort.open) {
+        form.portList.push_back(std::to_string(radioPort.number));
+        form.port = std::to_string(radioPort.number);
+    }
+    form.baud = textBeforeFirstComma(radioPort.settings);
+    form.handshake = handshakeOptionForValue(radioPort.handshaking);
+    form.extPtt = extPttEnabled;
+    return form;
+}
+
+void loadPortSetupForm(PortSetupForm& form, const PortSetupDialogValues& values) {
+    form.port = values.port;
+    form.baud = values.baud;
+    form.handshake = values.handshakeIndex;
+    form.extPtt = values.extPtt;
+}
+
+PortSetupSave portSetupSaveOf(const PortSetupForm& form) {
+    return PortSetupSave{form.port, form.baud, form.handshake, form.extPtt};
+}
+
+void applyPortSetup(const PortSetupForm& form, Settings& settings, Requests& requests,
+                    bool& extPttEnabled) {
+    settings.gRadioSettings = form.baud + kRadioLineFormat;
+    if (form.handshake != kNoHandshakeOption)
+        settings.gRadioHandshake = std::string(handshakeNameForIndex(form.handshake));
+    settings.gRadioPort = form.port;
+    requests.reqPortReopen = true;
+    extPttEnabled = form.extPtt;
+}
+
+// ---------------------------------------------------------------- CAT Setup
+
+CatSetupForm catSetupOnOpen(const LivePort& catPort, const PortListing& listing) {
+    CatSetupForm form;
+    form.portList = listing.ports;
+    form.found = listing.found;
+    if (!catPort.open) return form;
+
+    form.portList.push_back(std::to_string(catPort.number));
+    form.port = std::to_string(catPort.number);
+    auto fields = splitFields(catPort.settings, 5);  // a fifth field only takes the rest
+    if (fields.size() >= 4) {
+        std::string bits = fields[1] + "," + fields[2] + "," + textBeforeFirstComma(fields[3]);
+        form.bitsList.push_back(bits);
+        form.bits = bits;
+    }
+    form.baudList.push_back(fields[0]);
+    form.baud = fields[0];
+    form.handshake = handshakeOptionForValue(catPort.handshaking);
+    return form;
+}
+
+void loadCatSetupForm(CatSetupForm& form, const CatSetupDialogValues& values) {
+    form.port = values.port;
+    form.baud = values.baud;
+    form.bits = values.bits;
+    form.handshake = values.handshakeIndex;
+    form.rigList.push_back(values.rigType);
+    form.rigType = values.rigType;
+}
+
+CatSetupSave catSetupSaveOf(const CatSetupForm& form) {
+    return CatSetupSave{form.port, form.baud, form.bits, form.handshake, form.rigType};
+}
+
+void applyCatSetup(const CatSetupForm& form, Settings& settings) {
+    settings.gCatSettings = form.baud + "," + form.bits;
+    if (form.handshake != kNoHandshakeOption)
+        settings.gCatHandshake = std::string(handshakeNameForIndex(form.handshake));
+    settings.gCatPort = form.port;
+    settings.gCatSetupApplied = true;
+}
+
+void cancelCatSetup(Settings& settings) {
+    settings.gCatSetupApplied = false;
+}
+
+// ---------------------------------------------------------------- Audio Setup
+
+const std::vector<std::string>& audioOptionCodes(AudioGroup group) {
+    static const std::vector<std::string> source{"H1", "H2", "H3"};
+    static const std::vector<std::string> vox{"V0", "V1", "V2"};
+    static const std::vector<std::string> ptt{"'0", "'1"};
+    static const std::vector<std::string> locRem{kRoutingLocal, kRoutingRemote};
+    switch (group) {
+        case AudioGroup::PhoneSource:
+        case AudioGroup::DigSource:
+            return source;
+        case AudioGroup::DigVox:
+            return vox;
+        case AudioGroup::PttEn:
+            return ptt;
+        case AudioGroup::LocRem:
+            return locRem;
+    }
+    return source;
+}
+
+int audioOptionIndex(AudioGroup group, std::string_view code) {
+    const auto& codes = audioOptionCodes(group);
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        if (codes[i] == code) return static_cast<int>(i);
+    return kNoAudioOption;
+}
+
+int& AudioSetupForm::option(AudioGroup group) {
+    switch (group) {
+        case AudioGroup::PhoneSource:
+            return phone;
+        case AudioGroup::DigSource:
+            return digSource;
+        case AudioGroup::DigVox:
+            return digVox;
+        case AudioGroup::PttEn:
+            return ptt;
+        case AudioGroup::LocRem:
+            return locRem;
+    }
+    return phone;
+}
+
+int AudioSetupForm::option(AudioGroup group) const {
+    return const_cast<AudioSetupForm*>(this)->option(group);
+}
+
+std::string& AudioSetupForm::code(AudioGroup group) {
+    switch (group) {
+        case AudioGroup::PhoneSource:
+            return codes.source;
+        case AudioGroup::DigSource:
+            return codes.digSource;
+        case AudioGroup::DigVox:
+            return codes.digVox;
+        case AudioGroup::PttEn:
+            return codes.pttEn;
+        case AudioGroup::LocRem:
+            return codes.routing;
+    }
+    return codes.source;
+}
+
+namespace {
+
+// A reported value when it is in the group's table, else the stored setting.
+void openOnReport(AudioSetupForm& form, AudioGroup group, const std::string& reported,
+                  const std::string& stored) {
+    const std::string& value =
+        audioOptionIndex(group, reported) != kNoAudioOption ? reported : stored;
+    form.code(group) = value;
+    form.option(group) = audioOptionIndex(group, value);
+}
+
+// A stored digital setting: its option when it is one of `known`, otherwise
+// option `fallback`; the code is the one of the option shown.
+void openOnStored(AudioSetupForm& form, AudioGroup group, const std::string& stored,
+                  std::initializer_list<int> known, int fallback) {
+    int index = audioOptionIndex(group, stored);
+    bool listed = false;
+    for (int k : known) listed = listed || k == index;
+    clickAudioOption(form, group, listed ? index : fallback);
+}
+
+}  // namespace
+
+AudioSetupForm audioSetupOnOpen(const AudioReports& reports, const Settings& settings) {
+    AudioSetupForm form;
+    openOnReport(form, AudioGroup::PhoneSource, reports.source, settings.gAudSource);
+    openOnReport(form, AudioGroup::PttEn, reports.pttEn, settings.gAudPttEn);
+    openOnReport(form, AudioGroup::LocRem, reports.locRem, settings.gAudRouting);
+    openOnStored(form, AudioGroup::DigSource, settings.gDigSource, {0, 1}, 2);  // else "Patch"
+    openOnStored(form, AudioGroup::DigVox, settings.gDigVox, {1, 2}, 0);        // else "OFF"
+    return form;
+}
+
+void clickAudioOption(AudioSetupForm& form, AudioGroup group, int index) {
+    const auto& codes = audioOptionCodes(group);
+    if (index < 0 || index >= static_cast<int>(codes.size())) return;
+    form.option(group) = index;
+    form.code(group) = codes[static_cast<std::size_t>(index)];
+}
+
+void loadAudioSetupForm(AudioSetupForm& form, const AudioCodes& read) {
+    auto take = [&](AudioGroup group, const std::string& code) {
+        form.code(group) = code;
+        form.option(group) = audioOptionIndex(group, code);
+    };
+    take(AudioGroup::PhoneSource, read.source);
+    take(AudioGroup::PttEn, read.pttEn);
+    if (audioOptionIndex(AudioGroup::LocRem, read.routing) != kNoAudioOption)
+        take(AudioGroup::LocRem, read.routing);
+    take(AudioGroup::DigSource, read.digSource);
+    take(AudioGroup::DigVox, read.digVox);
+}
+
+void applyAudioSetup(const AudioSetupForm& form, Settings& settings, Requests& requests) {
+    settings.gAudSource = form.codes.source;
+    settings.gDigSource = form.codes.digSource;
+    settings.gDigVox = form.codes.digVox;
+    settings.gAudPttEn = form.codes.pttEn;
+    settings.gAudRouting = form.codes.routing;
+    requests.reqAudioReload = true;
+}
+
+}  // namespace tolvane
