@@ -86,6 +86,7 @@ struct PanelFlags {
     double gAmpTuneStart = 0.0;
     bool gXmtOn = false;
     bool gRadioPortOk = false;
+    bool gRadioPortLost = false;  // the radio port's device went away while open
     int gLastRadioPort = 0;   // number the radio port was last configured with; 0 none
     bool gErrorRuleArmed = false;
     int gMeterOption = 0;     // index stored by optMeter_Click

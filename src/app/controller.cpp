@@ -117,6 +117,10 @@ Controller::Stage Controller::step(Stage stage) {
     } catch (const StopRunning&) {
         throw;
     } catch (const std::exception& e) {
+        // A radio port whose device went away (the adapter pulled, the
+        // simulator ended) is closed; the radio query then waits for the
+        // device to come back and opens it again.
+        if (radioPortVanished()) return Stage::Query;
         // Before the loop's error rule is armed a failing stage is skipped:
         // start-up goes on with the radio query. Inside the loop a run-time
         // error abandons the pass and the loop starts again at its entry.
@@ -173,8 +177,28 @@ Controller::Stage Controller::query() {
     return Stage::QueryLoop;
 }
 
+bool Controller::radioPortVanished() {
+    if (!radioPort_.isOpen()) return false;
+    try {
+        radioPort_.inBufferCount();
+        return false;
+    } catch (const PortError&) {
+    }
+    try {
+        radioPort_.close();
+    } catch (const std::exception&) {
+    }
+    ps.gRadioPortLost = true;
+    setCaption(form_.ui->lblComStat, "No Com");
+    link.ReportError("Radio port lost: waiting for it to come back...");
+    return true;
+}
+
 Controller::Stage Controller::queryLoop() {
     shell_.yield();
+    // A lost radio port that is there again is opened with the same settings.
+    if (ps.gRadioPortLost && comPortAvailable(portNumberValue(set.gRadioPort)))
+        req.reqPortReopen = true;
     if (req.reqPortReopen) {
         req.reqPortReopen = false;
         return Stage::OpenPort;
@@ -348,6 +372,9 @@ Controller::Stage Controller::pass() {
     }
     // 2. Yield once.
     shell_.yield();
+    // A lost radio port that is there again is opened with the same settings.
+    if (ps.gRadioPortLost && comPortAvailable(portNumberValue(set.gRadioPort)))
+        req.reqPortReopen = true;
     // 3. A break on the radio line: query the radio again.
     if (st.gRadioBreak) return Stage::Query;
     // 4., 5.

@@ -132,6 +132,8 @@ private:
     // A start-up step: an error skips it while the loop's error rule is not armed.
     void tryStep(const std::function<void()>& fn);
     int pendingRadioInput();
+    // True (and the port closed) when the radio port's device has gone away.
+    bool radioPortVanished();
     void connectHandlers();
     void installSetupDialogs();
     void restorePanelState();

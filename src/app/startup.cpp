@@ -215,6 +215,7 @@ Controller::Stage Controller::openPort() {
             return Stage::Query;
         }
         if (ps.gRadioPortOk) {
+            ps.gRadioPortLost = false;
             setCaption(ui->lblComStat, "COM" + set.gRadioPort);
             setCaption(ui->txtInfo, "Querying radio status");
             req.reqPortReopen = false;

@@ -4,6 +4,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 class TestE2ePanel : public QObject {
     Q_OBJECT
@@ -12,6 +16,7 @@ private slots:
     void cleanup();
     void localMonitoringAndSigtermShutdown();
     void remoteHeartbeatSurvivesSilentRadio();
+    void catBridgeOverPseudoTerminal();
 
 private:
     bool start(const QStringList& simArgs);
@@ -135,6 +140,49 @@ void TestE2ePanel::remoteHeartbeatSurvivesSilentRadio() {
     panel_->terminate();
     QVERIFY(panel_->waitForFinished(3000));
     QCOMPARE(panel_->exitCode(), 0);
+}
+
+// Station software on a pseudo-terminal pair linked as ports/COM2.
+void TestE2ePanel::catBridgeOverPseudoTerminal() {
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0);
+    QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    QString slave = QString::fromLatin1(::ptsname(master));
+    struct termios tio;
+    ::tcgetattr(master, &tio);
+    ::cfmakeraw(&tio);
+    ::tcsetattr(master, TCSANOW, &tio);
+    QDir(dir_->path()).mkpath("ports");
+    QVERIFY(QFile::link(slave, dir_->filePath("ports/COM2")));
+    QFile cat(dir_->filePath("CATSetup.txt"));
+    QVERIFY(cat.open(QIODevice::WriteOnly));
+    cat.write("2\r\n9600,N,8,1\r\ncomNone\r\nKenwood\r\n");
+    cat.close();
+    QVERIFY(start({"--firmware", "v601"}));
+    QVERIFY2(waitTrace("panel> G00", 10000), qPrintable(trace_));
+    auto ask = [&](const char* text, int wantEnd) {
+        QByteArray got;
+        QTest::qWait(100);
+        (void)!::write(master, text, strlen(text));
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 3000 && got.count(';') < wantEnd) {
+            struct pollfd p = {master, POLLIN, 0};
+            if (::poll(&p, 1, 50) > 0) {
+                char buf[256];
+                ssize_t n = ::read(master, buf, sizeof buf);
+                if (n > 0) got.append(buf, static_cast<int>(n));
+            }
+        }
+        return got;
+    };
+    QCOMPARE(ask("FA;", 1), QByteArray("FA00014074000;"));
+    int from = trace_.size();
+    ask("FA00007074000;", 0);
+    QVERIFY2(waitTrace("panel> F0707400", 3000, from), qPrintable(trace_.mid(from)));
+    QCOMPARE(ask("FA;MD;", 2), QByteArray("FA00007074000;MD2;"));
+    QCOMPARE(ask("ID;IF;", 0), QByteArray());
+    ::close(master);
 }
 
 QTEST_GUILESS_MAIN(TestE2ePanel)

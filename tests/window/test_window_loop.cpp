@@ -31,6 +31,8 @@ private slots:
     void viewDataAndRefresh();
     void testKeyWritesZ();
     void helpFileMissing();
+    void vanishedPortComesBack_data();
+    void vanishedPortComesBack();
 };
 
 void TestWindowLoop::twoRequestsServedInTableOrder() {
@@ -71,8 +73,8 @@ void TestWindowLoop::errorAbandonsPassAndReentersLoop() {
     QVERIFY(h.runPasses(2));
     h.c->st.gSyncMissCount = 3;
     h.c->st.gSyncChar = "K";
-    // The BFO offset is written directly: a vanished port raises an error.
-    h.radio.setVanished(true);
+    // The BFO offset is written directly: a closed port raises an error.
+    h.radio.close();
     h.c->req.reqBfoOffset = true;
     h.ui()->cmdBFO->setText("OFF");
     h.c->runUntil([] { return false; }, 1);
@@ -301,6 +303,33 @@ void TestWindowLoop::helpFileMissing() {
     writeLines("TolvaneV0961.hlp", {"help"});
     h.c->mnuHelpTolvane_Click();
     QVERIFY(QString::fromStdString(h.shell.helpOpened).endsWith("TolvaneV0961.hlp"));
+}
+
+void TestWindowLoop::vanishedPortComesBack_data() {
+    QTest::addColumn<bool>("remote");
+    QTest::newRow("local") << false;
+    QTest::newRow("remote") << true;
+}
+
+void TestWindowLoop::vanishedPortComesBack() {
+    QFETCH(bool, remote);
+    PanelHarness h(Firmware::V601, remote);
+    QVERIFY(h.runPasses(3));
+    // The adapter is pulled: no crash, no hang, the panel says so.
+    h.radio.setVanished(true);
+    h.available = [](int) { return false; };
+    QVERIFY(h.run([&] { return h.c->ps.gRadioPortLost; }, 200));
+    QVERIFY(!h.radio.isOpen());
+    QCOMPARE(h.cap(h.ui()->lblComStat), std::string("No Com"));
+    int yields = h.shell.yields;
+    h.run([] { return false; }, 200);
+    QVERIFY(h.shell.yields > yields + 50);  // the panel stays usable meanwhile
+    // Plugged in again: opened with the same settings and queried.
+    h.radio.setVanished(false);
+    h.available = [](int n) { return n == 1; };
+    QVERIFY(h.run([&] { return h.radio.isOpen() && h.inLoop(); }, 20000));
+    QVERIFY(!h.c->ps.gRadioPortLost);
+    QCOMPARE(h.radio.openCount(), 2);
 }
 
 QTEST_MAIN(TestWindowLoop)
