@@ -16,7 +16,9 @@ FrmHelp::FrmHelp(const QString& programTitle, QWidget* owner)
     connect(ui->cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-FrmHelp::~FrmHelp() { delete ui; }
+FrmHelp::~FrmHelp() {
+    delete ui;
+}
 
 void FrmHelp::showEvent(QShowEvent* event) {
     if (owner_ != nullptr && !event->spontaneous()) {

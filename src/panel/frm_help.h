@@ -13,7 +13,7 @@ namespace tolvane {
 class FrmHelp : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // programTitle: the title the caller shows ("Tolvane 0.962b : ...").
     // owner: the window that opened the box and disabled itself; it is
     // enabled again when the box closes. The box is application modal and
@@ -28,10 +28,10 @@ public:
 
     void done(int result) override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     QPointer<QWidget> owner_;
 };
 

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStyleOptionSlider>
+#include <algorithm>
 
 #include "ui_frmTolvane.h"
 
@@ -61,7 +62,7 @@ int shiftBits(Qt::KeyboardModifiers m) {
 // thumb to "decrease", which would move the thumb away from the click; this
 // style swaps the two ends so that every click moves the thumb towards it.
 class UpsideDownScrollStyle : public QProxyStyle {
-public:
+  public:
     SubControl hitTestComplexControl(ComplexControl cc, const QStyleOptionComplex* opt,
                                      const QPoint& pos, const QWidget* widget) const override {
         const SubControl sc = QProxyStyle::hitTestComplexControl(cc, opt, pos, widget);
@@ -91,15 +92,15 @@ void fillGroup(QButtonGroup* group, const std::array<T*, N>& buttons) {
 }  // namespace
 
 class FrmTolvane::AppEvents : public QObject {
-public:
+  public:
     explicit AppEvents(FrmTolvane* owner) : QObject(owner), owner_(owner) {}
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         return owner_->appEventFilter(watched, event);
     }
 
-private:
+  private:
     FrmTolvane* owner_;
 };
 
@@ -228,21 +229,31 @@ bool FrmTolvane::eventFilter(QObject* watched, QEvent* event) {
 
 void FrmTolvane::handleKeyPreview(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease) {
-        lastKey_ = nullptr;
-        lastKeyAt_ = nullptr;
+        std::erase_if(keys_, [](const KeyInFlight& k) { return !k.reporting; });
         return;
     }
     auto* w = qobject_cast<QWidget*>(watched);
     if (w == nullptr || w->window() != this) return;
-    // An event a control ignores climbs to its parent widgets; report it once.
-    if (event == lastKey_ && lastKeyAt_ != nullptr && lastKeyAt_->parent() == watched) {
-        lastKeyAt_ = watched;
-        return;
+    // A press a control ignores climbs to its parent widgets; report it once.
+    for (KeyInFlight& k : keys_) {
+        if (k.event == event && k.at != nullptr && k.at->parent() == watched) {
+            k.at = watched;
+            return;
+        }
     }
-    lastKey_ = event;
-    lastKeyAt_ = watched;
+    // Presses whose release went to another window are dropped in time.
+    constexpr std::size_t kMaxKeys = 8;
+    if (keys_.size() >= kMaxKeys) {
+        auto done = std::find_if(keys_.begin(), keys_.end(),
+                                 [](const KeyInFlight& k) { return !k.reporting; });
+        if (done != keys_.end()) keys_.erase(done);
+    }
+    keys_.push_back({event, watched, true});
     auto* key = static_cast<QKeyEvent*>(event);
     emit keyDown(key->key(), shiftBits(key->modifiers()));
+    // The record may have moved while the routine ran; find it again.
+    for (KeyInFlight& k : keys_)
+        if (k.event == event && k.reporting) k.reporting = false;
 }
 
 bool FrmTolvane::appEventFilter(QObject* watched, QEvent* event) {
@@ -267,7 +278,6 @@ bool FrmTolvane::appEventFilter(QObject* watched, QEvent* event) {
     }
     return false;
 }
-
 
 void FrmTolvane::closeEvent(QCloseEvent* event) {
     event->ignore();

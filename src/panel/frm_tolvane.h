@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
+#include <vector>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -25,7 +26,7 @@ namespace tolvane {
 class FrmTolvane : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     // Rows of digit buttons as digitMouseDown/digitMouseUp report them.
     enum DigitRow { kRowVfoA = 0, kRowVfoB = 1, kRowChannel = 2 };
     // Mouse button codes: 1 left, 2 right, 4 middle (0 for any other button).
@@ -62,9 +63,12 @@ public:
     // itself). Emits no click of the group.
     static void clearGroup(QButtonGroup* group);
 
-signals:
+  signals:
     // A mouse button went down / came up on a digit button. row: DigitRow;
     // index: the button's index in its array; button: MouseButtonCode.
+    // A disabled button reports no press; a press, once reported, always
+    // gets its release, wherever the mouse button is let go (also when the
+    // button is disabled meanwhile or a modal window opens).
     void digitMouseDown(int row, int index, int button);
     void digitMouseUp(int row, int index);
     // The same for the push-to-talk button cmdPTT.
@@ -79,11 +83,11 @@ signals:
     // modifiers: ShiftBits.
     void keyDown(int key, int modifiers);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     // Where a pressed button belongs: row (kRowVfoA.. or kPttRow) and index.
     struct Place {
         int row = -1;
@@ -100,7 +104,7 @@ private:
     void releaseAll();
     void handleKeyPreview(QObject* watched, QEvent* event);
 
-    // A press in progress: which button and with which mouse button.
+    // A press in progress: which button.
     struct Held {
         QPointer<QAbstractButton> button;
         Place place;
@@ -108,12 +112,19 @@ private:
     void release(Held& held);
     std::array<Held, 3> held_{};  // by mouse button: left, right, middle
 
-    AppEvents* appEvents_ = nullptr;
+    // Key preview: key presses reported and not yet finished, with the
+    // widget each was seen at last, so that a press a control ignores is not
+    // reported again as it climbs to the parent widgets. A record lives
+    // until a key release arrives after its report has returned (the routine
+    // behind keyDown may yield, and the release may arrive meanwhile).
+    struct KeyInFlight {
+        const QEvent* event = nullptr;
+        QPointer<QObject> at;
+        bool reporting = false;
+    };
+    std::vector<KeyInFlight> keys_;
 
-    // Key preview: the key event last reported and the widget it was seen at,
-    // so that its propagation to the parent widgets is not reported again.
-    const QEvent* lastKey_ = nullptr;
-    QPointer<QObject> lastKeyAt_;
+    AppEvents* appEvents_ = nullptr;
 };
 
 }  // namespace tolvane
