@@ -400,18 +400,19 @@ class Simulator {
         if (meterHeld_) return;
         RadioModel::State& s = radio_.state;
         const double wobble = std::sin(now * 1.7) * 0.6 + std::sin(now * 4.3) * 0.4;
-        int base = 35;
-        int swing = 20;
+        // The panel's bar shows 0..21: keep the readings in that range.
+        int base = 10;
+        int swing = 6;
         if (s.keyed && s.meter == 4) {
-            base = 80, swing = 6;
+            base = 17, swing = 3;
         } else if (s.keyed && s.meter == 5) {
-            base = 8, swing = 3;
+            base = 3, swing = 2;
         } else if (s.keyed && s.meter == 6) {
-            base = 15, swing = 3;
+            base = 5, swing = 2;
         } else if (s.meter >= 4) {
-            base = 0, swing = 0;
+            base = 9, swing = 5;  // the S-meter while receiving
         } else if (s.meter == 2) {
-            base = 45, swing = 5;
+            base = 12, swing = 3;
         }
         s.meterReading = std::clamp(base + static_cast<int>(std::lround(wobble * swing)), 0, 99);
     }

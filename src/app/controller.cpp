@@ -357,6 +357,34 @@ void Controller::SyncTick() {
     }
 }
 
+// The CAT port raises its receive event once three characters wait. One or
+// two characters that arrive after the last event (the end of a command
+// split across receives) are taken when the line has been quiet a moment,
+// so that every complete command is served.
+void Controller::catLeftovers() {
+    int n = 0;
+    try {
+        n = catPort_.isOpen() ? catPort_.inBufferCount() : 0;
+    } catch (const PortError&) {
+        n = 0;
+    }
+    double now = clock_.now();
+    if (n <= 0) {
+        catQuietSince_ = -1.0;
+        return;
+    }
+    if (catQuietSince_ < 0 || n != catQuietCount_) {
+        catQuietSince_ = now;
+        catQuietCount_ = n;
+        return;
+    }
+    catQuietSince_ = midnightCorrected(catQuietSince_, now);
+    if (now - catQuietSince_ >= kCatQuiet) {
+        catQuietSince_ = -1.0;
+        cat_->MSComm2_OnComm(comm::kEvReceive);
+    }
+}
+
 Controller::Stage Controller::pass() {
     auto* ui = form_.ui;
     // 1. The radio changed between remote and local control.
@@ -375,6 +403,7 @@ Controller::Stage Controller::pass() {
     // A lost radio port that is there again is opened with the same settings.
     if (ps.gRadioPortLost && comPortAvailable(portNumberValue(set.gRadioPort)))
         req.reqPortReopen = true;
+    catLeftovers();
     // 3. A break on the radio line: query the radio again.
     if (st.gRadioBreak) return Stage::Query;
     // 4., 5.

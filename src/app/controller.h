@@ -134,6 +134,10 @@ private:
     int pendingRadioInput();
     // True (and the port closed) when the radio port's device has gone away.
     bool radioPortVanished();
+    void catLeftovers();
+    static constexpr double kCatQuiet = 0.05;
+    double catQuietSince_ = -1.0;
+    int catQuietCount_ = 0;
     void connectHandlers();
     void installSetupDialogs();
     void restorePanelState();

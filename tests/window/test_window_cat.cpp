@@ -27,6 +27,7 @@ private slots:
     void queriesAndSetsThroughTheLoop();
     void splitAcrossReceives();
     void garbageThenValid();
+    void shortLeftoverServed();
     void catSetupApplyReopensPort();
     void catSetupCancelLeavesPort();
     void portSetupApplyReopensRadioPort();
@@ -104,6 +105,21 @@ void TestWindowCat::garbageThenValid() {
     QCOMPARE(h.cat.takeWritten(), std::string());
     h.cat.inject(";FA;", 0.0, 0.002);
     h.runFor(1.0);
+    QCOMPARE(h.cat.takeWritten(), std::string("FA00014074000;"));
+}
+
+void TestWindowCat::shortLeftoverServed() {
+    PanelHarness h(Firmware::V601, true);
+    openCatPort(h);
+    QVERIFY(h.runPasses(3));
+    h.cat.takeWritten();
+    // The receive event takes "FA;FA"; the last ";" comes alone, too short
+    // for an event of its own.
+    h.cat.inject("FA;FA", 0.0, 0.001);
+    h.runFor(0.5);
+    QCOMPARE(h.cat.takeWritten(), std::string("FA00014074000;"));
+    h.cat.inject(";", 0.0, 0.0);
+    h.runFor(0.5);
     QCOMPARE(h.cat.takeWritten(), std::string("FA00014074000;"));
 }
 
