@@ -125,8 +125,8 @@ Controller::Stage Controller::step(Stage stage) {
         // start-up goes on with the radio query. Inside the loop a run-time
         // error abandons the pass and the loop starts again at its entry.
         if (!ps.gErrorRuleArmed) {
-            if (stage == Stage::Prepare || stage == Stage::OpenPort) return Stage::Query;
-            return Stage::LoopEntry;
+            if (stage == Stage::Prepare) return Stage::OpenPort;
+            if (stage == Stage::OpenPort) return Stage::Query;
         }
         return Stage::LoopEntry;
     }
