@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <algorithm>
 #include <array>
 
 #include "cat/cat_bridge.h"
@@ -357,6 +358,25 @@ void Controller::SyncTick() {
     }
 }
 
+// How long the pass's yield may block: until the heartbeat or the blanking
+// of the sync lamp falls due, shorter while an external push-to-talk switch
+// is watched or CAT input waits, and never longer than a quarter second.
+double Controller::idleWait() {
+    double wait = 0.25;
+    if (ps.gControlMode == "REMOTE") {
+        double now = clock_.now();
+        double since = now - midnightCorrected(st.gSyncTime, now);
+        for (double due : {1.0, 2.0}) {
+            double left = due - since + 0.005;
+            if (left > 0 && left < wait) wait = left;
+        }
+        if (st.gSyncChar != st.gLastSync) wait = 0.0;  // a key change goes out at once
+    }
+    if (st.gExtPttEnabled) wait = std::min(wait, 0.05);
+    if (catQuietSince_ >= 0) wait = std::min(wait, kCatQuiet);
+    return wait;
+}
+
 // The CAT port raises its receive event once three characters wait. One or
 // two characters that arrive after the last event (the end of a command
 // split across receives) are taken when the line has been quiet a moment,
@@ -398,7 +418,8 @@ Controller::Stage Controller::pass() {
         if (ps.gControlMode.empty() && shown == "REMOTE") return Stage::RemoteInit;
         // Any other difference goes on with the pass: the yield is never skipped.
     }
-    // 2. Yield once.
+    // 2. Yield once; an idle panel blocks here until something falls due.
+    shell_.setNextWait(idleWait());
     shell_.yield();
     // A lost radio port that is there again is opened with the same settings.
     if (ps.gRadioPortLost && comPortAvailable(portNumberValue(set.gRadioPort)))

@@ -135,6 +135,7 @@ private:
     // True (and the port closed) when the radio port's device has gone away.
     bool radioPortVanished();
     void catLeftovers();
+    double idleWait();
     static constexpr double kCatQuiet = 0.05;
     double catQuietSince_ = -1.0;
     int catQuietCount_ = 0;

@@ -17,9 +17,13 @@ namespace tolvane {
 
 RealShell::RealShell(QWidget* mainWindow, SerialPort& radio, SerialPort& cat)
     : main_(mainWindow), radio_(radio), cat_(cat) {
-    // A steady tick bounds how long a yield can block.
-    tick_.setInterval(kYieldWaitMs);
-    tick_.start();
+    // A single-shot tick bounds how long a yield can block.
+    tick_.setSingleShot(true);
+}
+
+void RealShell::setNextWait(double seconds) {
+    int ms = static_cast<int>(seconds * 1000.0);
+    nextWaitMs_ = ms < 0 ? 0 : (ms > kLongestWaitMs ? kLongestWaitMs : ms);
 }
 
 RealShell::~RealShell() = default;
@@ -36,7 +40,10 @@ void RealShell::yield() {
     watch(radioNote_, radioFd_, radio_.isOpen() ? radio_.notifyFd() : -1);
     watch(catNote_, catFd_, cat_.isOpen() ? cat_.notifyFd() : -1);
     watch(termNote_, termFd_, terminationFd());
+    tick_.start(nextWaitMs_);
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    tick_.stop();
+    nextWaitMs_ = kYieldWaitMs;
     radio_.dispatchEvents();
     cat_.dispatchEvents();
     runTerminationIfRequested();

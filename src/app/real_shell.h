@@ -22,14 +22,17 @@ public:
     ~RealShell() override;
 
     void yield() override;
+    void setNextWait(double seconds) override;
     void messageBox(const std::string& text, const std::string& title) override;
     void beep() override;
     void showModal(QDialog& dialog) override;
     bool showHelp(const std::string& path) override;
     void endProgram() override;
 
-    // Longest a yield blocks waiting for an event (milliseconds).
+    // Longest a yield blocks waiting for an event (milliseconds), unless the
+    // loop said how long it may wait; and the longest it ever waits.
     static constexpr int kYieldWaitMs = 10;
+    static constexpr int kLongestWaitMs = 250;
 
 private:
     void watch(std::unique_ptr<QSocketNotifier>& notifier, int& fd, int wanted);
@@ -38,6 +41,7 @@ private:
     SerialPort& radio_;
     SerialPort& cat_;
     QTimer tick_;
+    int nextWaitMs_ = kYieldWaitMs;
     std::unique_ptr<QSocketNotifier> radioNote_, catNote_, termNote_;
     int radioFd_ = -1, catFd_ = -1, termFd_ = -1;
 };

@@ -15,6 +15,10 @@ public:
     // Yield to the window system once: every queued event handler runs here,
     // including the serial ports' event handlers.
     virtual void yield() = 0;
+    // The longest the next yield may block waiting for an event (seconds);
+    // nothing the loop must do falls due before then. Input on the ports, a
+    // window event or a termination request ends the wait earlier.
+    virtual void setNextWait(double seconds) { (void)seconds; }
     // A message box with an OK button; returns when it is closed.
     virtual void messageBox(const std::string& text, const std::string& title) = 0;
     virtual void beep() = 0;

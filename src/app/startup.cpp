@@ -231,6 +231,7 @@ Controller::Stage Controller::openPort() {
 }
 
 Controller::Stage Controller::waitPort() {
+    shell_.setNextWait(0.25);  // nothing falls due while waiting for settings
     shell_.yield();
     return req.reqPortReopen ? Stage::OpenPort : Stage::WaitPort;
 }

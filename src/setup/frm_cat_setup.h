@@ -10,15 +10,13 @@
 #include "setup/setup_forms.h"
 #include "setup/setup_widgets.h"
 
-class QButtonGroup;
-
 namespace Ui {
 class frmCATSetup;
 }
 
 namespace tolvane {
 
-class FrmCATSetup : public setupui::OwnedDialog {
+class FrmCATSetup : public setupui::PortDialog {
     Q_OBJECT
 
   public:
@@ -40,7 +38,6 @@ class FrmCATSetup : public setupui::OwnedDialog {
     FrmCATSetup& operator=(const FrmCATSetup&) = delete;
 
     Ui::frmCATSetup* ui;
-    QButtonGroup* optHandShake;
 
     // What the dialog shows now.
     CatSetupForm form() const;
@@ -55,13 +52,8 @@ class FrmCATSetup : public setupui::OwnedDialog {
 
   private:
     void showForm(const CatSetupForm& form);
-    void updateDeviceLine();
 
     Settings& settings_;
-    std::function<bool(int)> portAvailable_;
-    std::function<std::string(int)> devicePath_;
-    std::function<void(const std::string&)> reportError_;
-    std::string folder_;
 };
 
 }  // namespace tolvane

@@ -10,15 +10,13 @@
 #include "setup/setup_forms.h"
 #include "setup/setup_widgets.h"
 
-class QButtonGroup;
-
 namespace Ui {
 class frmPortSetup;
 }
 
 namespace tolvane {
 
-class FrmPortSetup : public setupui::OwnedDialog {
+class FrmPortSetup : public setupui::PortDialog {
     Q_OBJECT
 
   public:
@@ -40,7 +38,6 @@ class FrmPortSetup : public setupui::OwnedDialog {
     FrmPortSetup& operator=(const FrmPortSetup&) = delete;
 
     Ui::frmPortSetup* ui;
-    QButtonGroup* optHandShake;
 
     // What the dialog shows now.
     PortSetupForm form() const;
@@ -55,15 +52,10 @@ class FrmPortSetup : public setupui::OwnedDialog {
 
   private:
     void showForm(const PortSetupForm& form);
-    void updateDeviceLine();
 
     Settings& settings_;
     Requests& requests_;
     bool& extPttEnabled_;
-    std::function<bool(int)> portAvailable_;
-    std::function<std::string(int)> devicePath_;
-    std::function<void(const std::string&)> reportError_;
-    std::string folder_;
 };
 
 }  // namespace tolvane

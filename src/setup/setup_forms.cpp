@@ -55,6 +55,12 @@ int handshakeOptionForValue(int handshaking) {
     return kNoHandshakeOption;
 }
 
+void relistPorts(PortForm& form, const PortListing& listing) {
+    form.portList = listing.ports;
+    form.port.clear();
+    form.found = listing.found;
+}
+
 // ---------------------------------------------------------------- Port Setup
 
 PortSetupForm portSetupOnOpen(const LivePort& radioPort, bool extPttEnabled,

@@ -67,17 +67,25 @@ inline const std::vector<std::string> kBaudRateItems{"19200 ", "9600 ", "4800 ",
 // Handshake option index for a port's handshaking value; none outside 0..3.
 int handshakeOptionForValue(int handshaking);
 
-// ---------------------------------------------------------------- Port Setup
-
-// The contents of the Port Setup dialog.
-struct PortSetupForm {
+// What the Port Setup and CAT Setup dialogs both show.
+struct PortForm {
     std::vector<std::string> portList;
     std::string port;   // port box text
     std::string found;  // "Available Ports" box
     std::vector<std::string> baudList = kBaudRateItems;
     std::string baud = kBaudRateItems[0];  // baud box text
     int handshake = kNoHandshakeOption;    // selected option
-    bool extPtt = false;                   // "Enable DSR as External PTT"
+};
+
+// Listing the ports again: the probed ports replace the port list, and
+// clearing the list clears the port box too.
+void relistPorts(PortForm& form, const PortListing& listing);
+
+// ---------------------------------------------------------------- Port Setup
+
+// The contents of the Port Setup dialog.
+struct PortSetupForm : PortForm {
+    bool extPtt = false;  // "Enable DSR as External PTT"
 };
 
 // Opening: the probed ports; an open radio port is added to the list (the probe
@@ -103,17 +111,11 @@ inline const std::vector<std::string> kCatBitsItems{"N, 8, 1", "O, 7, 1", "E, 7,
 inline const std::vector<std::string> kRigTypeItems{"Kenwood", "Elecraft", "FT-450"};
 
 // The contents of the CAT Setup dialog.
-struct CatSetupForm {
-    std::vector<std::string> portList;
-    std::string port;
-    std::string found;
-    std::vector<std::string> baudList = kBaudRateItems;
-    std::string baud = kBaudRateItems[0];
+struct CatSetupForm : PortForm {
     std::vector<std::string> bitsList = kCatBitsItems;
     std::string bits = kCatBitsItems[0];
     std::vector<std::string> rigList = kRigTypeItems;
     std::string rigType = kRigTypeItems[0];
-    int handshake = kNoHandshakeOption;
 };
 
 // Opening: the probed ports. An open CAT port adds its number to the port list

@@ -1,7 +1,10 @@
-// Option groups and combo box helpers of the setup dialogs.
+// Option groups, combo box helpers and the shared port controls of the setup
+// dialogs.
 #include "setup/setup_widgets.h"
 
 #include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
 #include <QVariant>
 
 #include "platform/port_map.h"
@@ -89,6 +92,61 @@ void setPortToolTips(QComboBox* box, const std::function<std::string(int)>& devi
         box->setItemData(i, QString::fromStdString(device), Qt::ToolTipRole);
     }
     if (box->isEditable()) box->setEditText(shown);
+}
+
+PortDialog::PortDialog(std::function<bool(int)> portAvailable,
+                       std::function<std::string(int)> devicePath,
+                       std::function<void(const std::string&)> reportError, std::string folder,
+                       QWidget* owner)
+    : OwnedDialog(owner),
+      portAvailable_(std::move(portAvailable)),
+      devicePath_(std::move(devicePath)),
+      reportError_(std::move(reportError)),
+      folder_(std::move(folder)) {
+    if (!portAvailable_) portAvailable_ = [f = folder_](int n) { return ComPortAvailable(n, f); };
+    if (!devicePath_) devicePath_ = [f = folder_](int n) { return portDeviceTarget(n, f); };
+}
+
+void PortDialog::takePortControls(QComboBox* port, QLineEdit* found, QComboBox* baud,
+                                  QLabel* device, const QList<QAbstractButton*>& handshake) {
+    port_ = port;
+    found_ = found;
+    baud_ = baud;
+    device_ = device;
+    makeTypable(port_);
+    makeTypable(baud_);
+    optHandShake = makeOptionGroup(this, handshake);
+    connect(port_, &QComboBox::currentTextChanged, this, &PortDialog::updateDeviceLine);
+}
+
+PortListing PortDialog::availablePorts() const {
+    return tolvane::ListAvailablePorts(portAvailable_);
+}
+
+void PortDialog::readPortControls(PortForm& form) const {
+    form.portList = comboItems(port_);
+    form.port = comboText(port_);
+    form.found = found_->text().toStdString();
+    form.baudList = comboItems(baud_);
+    form.baud = comboText(baud_);
+    form.handshake = selectedOption(optHandShake);
+}
+
+void PortDialog::showPortControls(const PortForm& form) {
+    setCombo(port_, form.portList, form.port);
+    setPortToolTips(port_, devicePath_);
+    found_->setText(QString::fromStdString(form.found));
+    setCombo(baud_, form.baudList, form.baud);
+    selectOption(optHandShake, form.handshake);
+    updateDeviceLine();
+}
+
+void PortDialog::reportSaveError(std::string_view fileName, const WriteResult& result) const {
+    if (!result.ok && reportError_) reportError_(saveErrorText(fileName, result));
+}
+
+void PortDialog::updateDeviceLine() {
+    device_->setText(QString::fromStdString(portDeviceLine(comboText(port_), devicePath_)));
 }
 
 }  // namespace tolvane::setupui

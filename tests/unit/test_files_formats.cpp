@@ -577,6 +577,4 @@ class FilesFormatsTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(FilesFormatsTest)
-
-QTEST_GUILESS_MAIN(FilesFormatsTest)
 #include "test_files_formats.moc"
