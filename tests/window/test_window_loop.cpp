@@ -1,8 +1,8 @@
 // The main loop of the real main window: dispatch order, the error rule,
 // the control-mode switch, the external push-to-talk lamp, the panel state
 // file and the close handler.
-#include <QtTest>
 #include <sys/stat.h>
+#include <QtTest>
 
 #include "panel/receiver_controls.h"
 #include "panel_harness.h"
@@ -13,7 +13,7 @@ using S = Controller::Stage;
 
 class TestWindowLoop : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void twoRequestsServedInTableOrder();
     void sameRequestTwiceServedOnce();
     void errorAbandonsPassAndReentersLoop();
@@ -28,6 +28,8 @@ private slots:
     void shutdownUnkeysFirst();
     void shutdownReadOnlyFolder();
     void shutdownWithClosedPort();
+    void closeButtonAndExitEntry_data();
+    void closeButtonAndExitEntry();
     void viewDataAndRefresh();
     void testKeyWritesZ();
     void helpFileMissing();
@@ -117,8 +119,8 @@ void TestWindowLoop::externalPttLamp() {
     QFETCH(long, lamp);
     PanelHarness h(Firmware::NonAdapt, true);
     writeLines("PortSetup.txt", {"1", "9600,O,7,1", "comNone", enabled ? "1" : "0"});
-    writeLines("AudioSetup.txt", {pttEn.toStdString() == "'1" ? "H1" : "H1", pttEn.toStdString(),
-                                  "\"1", "H3", "V2"});
+    writeLines("AudioSetup.txt",
+               {pttEn.toStdString() == "'1" ? "H1" : "H1", pttEn.toStdString(), "\"1", "H3", "V2"});
     // Out of band the band check holds the radio's PTT enable off.
     if (pttEn == "'0") h.model.state.freq = "0500000";
     QVERIFY(h.runPasses(4));
@@ -157,13 +159,24 @@ void TestWindowLoop::stateFileRestored_data() {
     QTest::addColumn<QString>("split");
     QTest::addColumn<QString>("step");
     QTest::newRow("whole") << QStringList{" 1440 ", " 720 ", "0715000", "LSB", "Split On", "1KHz"}
-                           << "0715000" << "LSB" << "Split On" << "1KHz";
-    QTest::newRow("six digits leave VFO B") << QStringList{"0", "0", "071500", "CW", "Split Off", "10Hz"}
-                                            << "0000000" << "CW" << "Split Off" << "10Hz";
-    QTest::newRow("two lines") << QStringList{"100", "200"} << "0000000" << "" << "Split Off"
+                           << "0715000"
+                           << "LSB"
+                           << "Split On"
+                           << "1KHz";
+    QTest::newRow("six digits leave VFO B")
+        << QStringList{"0", "0", "071500", "CW", "Split Off", "10Hz"} << "0000000"
+        << "CW"
+        << "Split Off"
+        << "10Hz";
+    QTest::newRow("two lines") << QStringList{"100", "200"} << "0000000"
+                               << ""
+                               << "Split Off"
                                << "OFF";
     QTest::newRow("garbage") << QStringList{"abc", "\x01\x02", "12345678", "XYZ", "", ""}
-                             << "0000000" << "" << "Split Off" << "OFF";
+                             << "0000000"
+                             << ""
+                             << "Split Off"
+                             << "OFF";
 }
 
 void TestWindowLoop::stateFileRestored() {
@@ -258,6 +271,26 @@ void TestWindowLoop::shutdownWithClosedPort() {
     QCOMPARE(h.radio.allWritten(), std::string());
     QVERIFY(QFile::exists("Tolvaneini.txt"));
     QVERIFY(h.shell.ended);
+}
+
+void TestWindowLoop::closeButtonAndExitEntry_data() {
+    QTest::addColumn<bool>("menu");
+    QTest::newRow("window closed") << false;
+    QTest::newRow("File > Exit") << true;
+}
+
+void TestWindowLoop::closeButtonAndExitEntry() {
+    QFETCH(bool, menu);
+    PanelHarness h;
+    QVERIFY(h.runPasses(2));
+    h.radio.takeWritten();
+    if (menu)
+        h.ui()->mnuFileExit->trigger();
+    else
+        h.form->close();
+    QVERIFY(h.shell.ended);
+    QCOMPARE(h.radio.takeWritten(), std::string("G00\n"));
+    QCOMPARE(readLines("Tolvaneini.txt").size(), size_t{6});
 }
 
 void TestWindowLoop::viewDataAndRefresh() {

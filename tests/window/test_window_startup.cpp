@@ -11,7 +11,7 @@ using S = Controller::Stage;
 
 class TestWindowStartup : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void localRadioPerFirmware_data();
     void localRadioPerFirmware();
     void preparationResetsPanel();
@@ -25,6 +25,8 @@ private slots:
     void statusWithoutRemoteReportStillInitialises();
     void localModeKeepsTransmitDisabled();
     void breakRestartsQuery();
+    void binarySettingsFiles();
+    void babblingRadio();
 };
 
 void TestWindowStartup::localRadioPerFirmware_data() {
@@ -117,7 +119,7 @@ void TestWindowStartup::portNotAvailableWaitsForSettings() {
     QCOMPARE(h.cap(h.ui()->lblREMOTE), std::string());
     int before = h.shell.yields;
     h.run([] { return false; }, 50);
-    QVERIFY(h.shell.yields >= before + 50);  // the wait yields
+    QVERIFY(h.shell.yields >= before + 50);         // the wait yields
     QCOMPARE(h.radio.allWritten(), std::string());  // nothing sent meanwhile
     // The operator applies port 1, which is now there.
     h.available = [](int n) { return n == 1; };
@@ -243,6 +245,37 @@ void TestWindowStartup::breakRestartsQuery() {
     QVERIFY(h.run([&] { return h.c->stage() == S::Query || h.c->stage() == S::QueryLoop; }, 10));
     QVERIFY(h.runPasses(1));
     QVERIFY(!h.c->st.gRadioBreak);
+}
+
+// Huge binary files in place of the settings: no crash, no hang; the
+// port number is no number, so the panel waits for new settings.
+void TestWindowStartup::binarySettingsFiles() {
+    PanelHarness h;
+    QByteArray junk;
+    for (unsigned i = 0; i < 3u * 1024u * 1024u; ++i)
+        junk.append(static_cast<char>((i * 7919u + 13u) % 256u));
+    for (const char* name : {"PortSetup.txt", "Tolvaneini.txt", "CATSetup.txt", "AudioSetup.txt"}) {
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(junk);
+    }
+    QVERIFY(h.run([&] { return h.c->stage() == S::WaitPort; }, 100));
+    QCOMPARE(h.cap(h.ui()->txtInfo), std::string("Port is not available. Use Setup menu or Exit."));
+    QCOMPARE(h.radio.openCount(), 0);
+}
+
+// A radio that never stops sending garbage: the panel keeps its loop going.
+void TestWindowStartup::babblingRadio() {
+    PanelHarness h;
+    QVERIFY(h.runPasses(2));
+    std::string junk;
+    for (int i = 0; i < 20000; ++i) junk.push_back(static_cast<char>((i * 131 + 17) % 256));
+    h.radio.inject(junk, 0.0, 0.0002);
+    int yields = h.shell.yields;
+    h.runFor(6.0);
+    QVERIFY(h.shell.yields > yields + 5);
+    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.cap(h.ui()->lblFWType), std::string("F/W: v601C"));
 }
 
 QTEST_MAIN(TestWindowStartup)
