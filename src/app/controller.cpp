@@ -360,9 +360,9 @@ void Controller::SyncTick() {
 
 // How long the pass's yield may block: until the heartbeat or the blanking
 // of the sync lamp falls due, shorter while an external push-to-talk switch
-// is watched or CAT input waits, and never longer than a quarter second.
+// is watched or CAT input waits, and never longer than half a second.
 double Controller::idleWait() {
-    double wait = 0.25;
+    double wait = 0.5;
     if (ps.gControlMode == "REMOTE") {
         double now = clock_.now();
         double since = now - midnightCorrected(st.gSyncTime, now);

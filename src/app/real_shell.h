@@ -32,7 +32,7 @@ public:
     // Longest a yield blocks waiting for an event (milliseconds), unless the
     // loop said how long it may wait; and the longest it ever waits.
     static constexpr int kYieldWaitMs = 10;
-    static constexpr int kLongestWaitMs = 250;
+    static constexpr int kLongestWaitMs = 500;
 
 private:
     void watch(std::unique_ptr<QSocketNotifier>& notifier, int& fd, int wanted);
