@@ -66,7 +66,6 @@ struct Requests {
     bool reqPortReopen = false;
     bool reqBfoOffset = false;
     bool reqRfGain = false;
-    bool reqCat = false;
     bool reqDigMode = false;
     bool reqSwap = false;
     bool reqA2B = false;

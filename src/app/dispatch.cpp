@@ -32,9 +32,16 @@ namespace {
 
 // One row of the dispatch table: the request flag and the routine that serves it.
 struct DispatchRow {
-    bool Requests::*flag;
+    bool& (*flag)(Controller&);
     void (*routine)(Controller&);
 };
+
+template <bool Requests::*F>
+bool& req(Controller& c) {
+    return c.req.*F;
+}
+// The CAT bridge keeps its own request flag with the input it took.
+bool& catReq(Controller& c) { return c.cat().reqCat; }
 
 void portReopenRow(Controller&) {}  // served by the loop itself (leaves the pass)
 void audioReloadRow(Controller&) {}
@@ -44,61 +51,59 @@ ReceiverControls& rc(Controller& c) { return c.receiver(); }
 // The service order within one pass of the main loop. A row whose routine is
 // not part of this panel yet has no routine and its flag is left alone.
 const std::array<DispatchRow, 39> kDispatch = {{
-    {&Requests::reqSource, [](Controller& c) { rc(c).SourceCmd(); }},
-    {&Requests::reqAgc, [](Controller& c) { rc(c).AgcCmd(); }},
-    {&Requests::reqBfo, [](Controller& c) { rc(c).BfoCmd(); }},
-    {&Requests::reqClip, [](Controller& c) { rc(c).ClipCmd(); }},
-    {&Requests::reqBand160, nullptr},
-    {&Requests::reqBand75, nullptr},
-    {&Requests::reqBand60, nullptr},
-    {&Requests::reqBand40, nullptr},
-    {&Requests::reqBand30, nullptr},
-    {&Requests::reqBand20, nullptr},
-    {&Requests::reqBand17, nullptr},
-    {&Requests::reqBand15, nullptr},
-    {&Requests::reqBand12, nullptr},
-    {&Requests::reqBand10, nullptr},
-    {&Requests::reqBandWWV, nullptr},
-    {&Requests::reqBandMARS, nullptr},
-    {&Requests::reqMeter, [](Controller& c) { c.MeterCmd(); }},
-    {&Requests::reqMode, [](Controller& c) { rc(c).modeCmd(); }},
-    {&Requests::reqMute, [](Controller& c) { rc(c).MuteCmd(); }},
-    {&Requests::reqPttEn, [](Controller& c) { rc(c).PttEnCmd(); }},
-    {&Requests::reqSideTone, [](Controller& c) { rc(c).SideToneCmd(); }},
-    {&Requests::reqTune, nullptr},
-    {&Requests::reqViewData, [](Controller& c) { c.ViewDataCmd(); }},
-    {&Requests::reqVox, [](Controller& c) { rc(c).VoxCmd(); }},
-    {&Requests::reqXmit, nullptr},
-    {&Requests::reqAmpPwr, nullptr},
-    {&Requests::reqAmpOpr, nullptr},
-    {&Requests::reqAmpTune, nullptr},
-    {&Requests::reqM2V, nullptr},
-    {&Requests::reqV2M, nullptr},
-    {&Requests::reqGetStatus, [](Controller& c) { c.GetStatusCmd(); }},
-    {&Requests::reqPortReopen, portReopenRow},
-    {&Requests::reqBfoOffset, [](Controller& c) { rc(c).BfoOffsetCmd(); }},
-    {&Requests::reqRfGain, [](Controller& c) { rc(c).RfGainCmd(); }},
-    {&Requests::reqCat, [](Controller& c) { c.cat().CatCmd(); }},
-    {&Requests::reqDigMode, [](Controller& c) { rc(c).DigModeCmd(); }},
-    {&Requests::reqSwap, nullptr},
-    {&Requests::reqA2B, nullptr},
-    {&Requests::reqAudioReload, audioReloadRow},
+    {req<&Requests::reqSource>, [](Controller& c) { rc(c).SourceCmd(); }},
+    {req<&Requests::reqAgc>, [](Controller& c) { rc(c).AgcCmd(); }},
+    {req<&Requests::reqBfo>, [](Controller& c) { rc(c).BfoCmd(); }},
+    {req<&Requests::reqClip>, [](Controller& c) { rc(c).ClipCmd(); }},
+    {req<&Requests::reqBand160>, nullptr},
+    {req<&Requests::reqBand75>, nullptr},
+    {req<&Requests::reqBand60>, nullptr},
+    {req<&Requests::reqBand40>, nullptr},
+    {req<&Requests::reqBand30>, nullptr},
+    {req<&Requests::reqBand20>, nullptr},
+    {req<&Requests::reqBand17>, nullptr},
+    {req<&Requests::reqBand15>, nullptr},
+    {req<&Requests::reqBand12>, nullptr},
+    {req<&Requests::reqBand10>, nullptr},
+    {req<&Requests::reqBandWWV>, nullptr},
+    {req<&Requests::reqBandMARS>, nullptr},
+    {req<&Requests::reqMeter>, [](Controller& c) { c.MeterCmd(); }},
+    {req<&Requests::reqMode>, [](Controller& c) { rc(c).modeCmd(); }},
+    {req<&Requests::reqMute>, [](Controller& c) { rc(c).MuteCmd(); }},
+    {req<&Requests::reqPttEn>, [](Controller& c) { rc(c).PttEnCmd(); }},
+    {req<&Requests::reqSideTone>, [](Controller& c) { rc(c).SideToneCmd(); }},
+    {req<&Requests::reqTune>, nullptr},
+    {req<&Requests::reqViewData>, [](Controller& c) { c.ViewDataCmd(); }},
+    {req<&Requests::reqVox>, [](Controller& c) { rc(c).VoxCmd(); }},
+    {req<&Requests::reqXmit>, nullptr},
+    {req<&Requests::reqAmpPwr>, nullptr},
+    {req<&Requests::reqAmpOpr>, nullptr},
+    {req<&Requests::reqAmpTune>, nullptr},
+    {req<&Requests::reqM2V>, nullptr},
+    {req<&Requests::reqV2M>, nullptr},
+    {req<&Requests::reqGetStatus>, [](Controller& c) { c.GetStatusCmd(); }},
+    {req<&Requests::reqPortReopen>, portReopenRow},
+    {req<&Requests::reqBfoOffset>, [](Controller& c) { rc(c).BfoOffsetCmd(); }},
+    {req<&Requests::reqRfGain>, [](Controller& c) { rc(c).RfGainCmd(); }},
+    {catReq, [](Controller& c) { c.cat().CatCmd(); }},
+    {req<&Requests::reqDigMode>, [](Controller& c) { rc(c).DigModeCmd(); }},
+    {req<&Requests::reqSwap>, nullptr},
+    {req<&Requests::reqA2B>, nullptr},
+    {req<&Requests::reqAudioReload>, audioReloadRow},
 }};
 
 }  // namespace
 
 void Controller::dispatchRequests(Stage& next, bool& leave) {
     for (const DispatchRow& row : kDispatch) {
-        if (row.routine == nullptr) continue;
-        bool& flag = row.flag == &Requests::reqCat ? cat().reqCat : req.*(row.flag);
-        if (!flag) continue;
-        if (row.flag == &Requests::reqPortReopen) {
+        if (row.routine == nullptr || !row.flag(*this)) continue;
+        if (row.flag == tolvane::req<&Requests::reqPortReopen>) {
             // The opening step with the new settings, then the radio query.
             next = openingStepFromLoop();
             leave = true;
             return;
         }
-        if (row.flag == &Requests::reqAudioReload) {
+        if (row.flag == tolvane::req<&Requests::reqAudioReload>) {
             req.reqAudioReload = false;
             next = Stage::AudioResync;
             leave = true;
