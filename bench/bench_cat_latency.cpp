@@ -236,10 +236,5 @@ int run(int argc, char** argv) {
 }  // namespace tolvane::bench
 
 int main(int argc, char** argv) {
-    try {
-        return tolvane::bench::run(argc, argv);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_cat_latency: %s\n", e.what());
-        return 1;
-    }
+    return tolvane::bench::benchMain("bench_cat_latency", tolvane::bench::run, argc, argv);
 }

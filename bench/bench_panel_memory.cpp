@@ -80,10 +80,5 @@ int run(int argc, char** argv) {
 }  // namespace tolvane::bench
 
 int main(int argc, char** argv) {
-    try {
-        return tolvane::bench::run(argc, argv);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_panel_memory: %s\n", e.what());
-        return 1;
-    }
+    return tolvane::bench::benchMain("bench_panel_memory", tolvane::bench::run, argc, argv);
 }

@@ -574,4 +574,14 @@ inline double median(std::vector<double> v) {
     return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0;
 }
 
+// A benchmark's main: runs it and turns an error into a message and exit 1.
+inline int benchMain(const char* name, int (*run)(int, char**), int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", name, e.what());
+        return 1;
+    }
+}
+
 }  // namespace tolvane::bench
