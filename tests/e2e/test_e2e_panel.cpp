@@ -1,24 +1,25 @@
 // The real tolvane and tolvane-sim over pseudo-terminals, in real time:
 // launch, monitoring, loss and return of sync, and a SIGTERM shutdown.
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
 
 class TestE2ePanel : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void cleanup();
     void localMonitoringAndSigtermShutdown();
     void remoteHeartbeatSurvivesSilentRadio();
     void catBridgeOverPseudoTerminal();
+    void simulatorKilledAndBack();
 
-private:
+  private:
     bool start(const QStringList& simArgs);
     // Waits until the simulator's trace shows `text` after position `from`.
     bool waitTrace(const QString& text, int timeoutMs, int from = 0);
@@ -137,6 +138,28 @@ void TestE2ePanel::remoteHeartbeatSurvivesSilentRadio() {
     QVERIFY(waitTrace("panel> U", 4000, trace_.size()));
     // Back in sync without a second initialisation.
     QVERIFY2(!trace_.mid(from).contains("panel> B100"), qPrintable(trace_.mid(from)));
+    panel_->terminate();
+    QVERIFY(panel_->waitForFinished(3000));
+    QCOMPARE(panel_->exitCode(), 0);
+}
+
+// The radio's device goes away while the panel runs and comes back: the
+// panel neither crashes nor hangs, and talks to the new device.
+void TestE2ePanel::simulatorKilledAndBack() {
+    QVERIFY(start({"--firmware", "nonadapt", "--local"}));
+    QVERIFY2(waitTrace("radio> .", 8000), qPrintable(trace_));
+    sim_->kill();
+    QVERIFY(sim_->waitForFinished(3000));
+    QTest::qWait(1500);
+    QCOMPARE(panel_->state(), QProcess::Running);
+    // A new radio on the same port number.
+    trace_.clear();
+    sim_->setArguments(QStringList{"--folder", dir_->path(), "--port", "1", "--trace", "--firmware",
+                                   "nonadapt", "--local"});
+    sim_->start();
+    QVERIFY(sim_->waitForStarted(3000));
+    QVERIFY2(waitTrace("panel> ?", 10000), qPrintable(trace_));
+    QVERIFY2(waitTrace("radio> .", 5000), qPrintable(trace_));
     panel_->terminate();
     QVERIFY(panel_->waitForFinished(3000));
     QCOMPARE(panel_->exitCode(), 0);
