@@ -2,6 +2,8 @@
 // value of a port number setting.
 #include "platform/port_map.h"
 
+#include "platform/numeric_value.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -45,32 +47,7 @@ bool ComPortAvailable(int n, const std::string& folder) {
 }
 
 int portNumberValue(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    double value = 0.0;
-    bool digits = false;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        digits = true;
-        if (value < 1e6) value = value * 10.0 + (text[i] - '0');
-    }
-    if (i < text.size() && text[i] == '.') {
-        double fraction = 0.0;
-        double scale = 1.0;
-        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-            digits = true;
-            if (scale >= 1e9) continue;  // further digits cannot change the rounding
-            fraction = fraction * 10.0 + (text[i] - '0');
-            scale *= 10.0;
-        }
-        value += fraction / scale;
-    }
-    if (!digits) return 0;
-    double rounded = std::nearbyint(negative ? -value : value);
+    double rounded = std::nearbyint(numericValue(text));
     if (rounded < -32768.0 || rounded > 32767.0) return 0;
     return static_cast<int>(rounded);
 }

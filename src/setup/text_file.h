@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/numeric_value.h"
+
 namespace tolvane {
 
 // Limits of the line reader. A settings file has a handful of short lines;
@@ -56,13 +58,6 @@ struct WriteResult {
 // file is untouched and the temporary file removed.
 WriteResult atomicWriteLines(const std::string& path, const std::vector<std::string>& lines);
 
-// The numeric value of a text as the panel reads numbers from its files:
-// leading blanks and tabs are skipped, then an optional sign, digits and an
-// optional decimal part ("12.5", "12.", ".5") are taken up to the first
-// character that cannot belong to the number. Text that does not start with a
-// number is 0: " 1234 " -> 1234, "-2880" -> -2880, "12abc" -> 12, "abc" -> 0.
-// A value beyond the range of double is the largest finite double of its sign.
-double numericValue(std::string_view text);
 
 // The first `count` bytes of `text`, padded with blanks to exactly `count`.
 std::string leftPadded(std::string_view text, std::size_t count);
