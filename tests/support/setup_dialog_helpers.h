@@ -18,23 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "files_test_helpers.h"
 #include "ui_frmAudioSetup.h"
 #include "ui_frmCATSetup.h"
 #include "ui_frmPortSetup.h"
 
 namespace tolvane::test {
 
-inline QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<unreadable>");
-    return f.readAll();
-}
-
-inline void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+using filetest::readBytes;
+using filetest::writeBytes;
 
 inline QString qs(const std::string& s) {
     return QString::fromStdString(s);
