@@ -8,8 +8,11 @@
 //   local    the radio taken to front-panel control and back to remote
 //   kill     the simulator killed (SIGKILL) and started again on the same
 //            port number; the panel reopens its port only when the new
-//            pseudo-terminal is the device it had (the kernel usually hands
-//            the freed number back, but not always: the run says which)
+//            pseudo-terminal is the device it had. The kernel hands out the
+//            lowest free number, usually the freed one, but not when another
+//            program freed a lower one meanwhile: the run says which, and then
+//            starts the simulator again at its old device (holding the lower
+//            numbers for that moment) so that the run goes on
 // Printed: resident memory of the panel and the simulator at start and end,
 // CPU share of both in the calm spells, heartbeat gaps, the panel's
 // re-queries and initialisations per fault with its recovery time, and
@@ -58,8 +61,7 @@ class Soak {
     Soak(Binaries bins, double calmSeconds) : b_(std::move(bins)), calmSeconds_(calmSeconds) {}
 
     void start() {
-        b_.startSim("v601", false);
-        simDevice_ = deviceOfBanner(0);
+        startSim("");
         b_.startPanel();
         b_.expect("panel> U", 40.0);
         expectAnswered(b_.trace().size());
@@ -178,72 +180,63 @@ class Soak {
         note(buf, back && inits == 1 && heartbeatsInLocal == 0);
     }
 
-    // Returns false when the panel could not get its radio back (the
-    // simulator came back at another device), which ends the run.
+    // Returns false when the panel could not get its radio back, which ends
+    // the run.
     bool killAndRestart() {
-        const pid_t oldPid = b_.sim().pid();
-        simEndKb_.push_back(statusKb(oldPid, "VmRSS"));
-        const Clock::time_point t0 = Clock::now();
-        ::kill(oldPid, SIGKILL);
-        b_.sim().stop();
-        // The kernel frees the device number only once the panel lets go of it.
-        double letGo = -1.0;
-        while (secondsBetween(t0, Clock::now()) < 10.0) {
-            b_.trace().pump(50);
-            if (!holds(b_.panel().pid(), simDevice_)) {
-                letGo = secondsBetween(t0, Clock::now());
-                break;
-            }
-        }
-        pumpFor(1.0);
+        simEndKb_.push_back(statusKb(b_.sim().pid(), "VmRSS"));
         const std::string oldDevice = simDevice_;
+        const double letGo = kill();
         const int from = b_.trace().size();
         const Clock::time_point t1 = Clock::now();
-        b_.startSim("v601", false);
-        simDevice_ = deviceOfBanner(from);
+        startSim("");
         ++restarts_;
-        const bool same = simDevice_ == oldDevice;
-        const std::optional<double> back = recovery(from, t1);
+        std::string how =
+            simDevice_ == oldDevice ? "the same device" : "ANOTHER device, " + simDevice_;
+        if (simDevice_ != oldDevice) {
+            // The panel rightly waits for the device it had; the run goes on
+            // with the simulator started again there.
+            ++otherDevice_;
+            const bool reopened = b_.trace().waitFor("  panel> ?", 10.0, from) >= 0;
+            how += reopened ? ", which the panel opened" : ", which the panel left alone";
+            for (int tries = 1; tries <= 3 && simDevice_ != oldDevice; ++tries) {
+                kill();
+                startSim(oldDevice);
+                how += "; started again at " + simDevice_;
+            }
+        }
+        const int at = b_.trace().size();
+        const std::optional<double> back = recovery(at, t1);
         pumpFor(3.0);
         if (back) {
             simStartKb_ = statusKb(b_.sim().pid(), "VmRSS");
             simRestartKb_ = simStartKb_;
         }
-        const int inits = initialisations(Span{from, b_.trace().size()});
-        char buf[512];
-        std::snprintf(
-            buf, sizeof buf,
-            "kill and restart: the panel let go of %s after %s; the simulator came "
-            "back at %s (%s); %s",
-            oldDevice.c_str(), letGo < 0 ? "MORE THAN 10 s" : secondsText(letGo, 2).c_str(),
-            simDevice_.c_str(), same ? "the same device" : "ANOTHER device",
-            back ? ("the panel was in sync " + secondsText(back) + " later, initialisations " +
-                    std::to_string(inits) + " (a new radio: want 1)")
-                       .c_str()
-                 : (same ? "the panel did NOT come back within 40 s"
-                         : "the panel did not reopen it (it reopens only the device "
-                           "it had)"));
-        if (same) {
-            note(buf, back.has_value() && letGo >= 0 && inits == 1);
-        } else {
-            f_.notes.push_back("  " + std::string(buf));  // not counted: no recovery expected
-            ++otherDevice_;
-        }
+        const int inits = initialisations(Span{at, b_.trace().size()});
+        const std::string text =
+            "kill and restart: the panel let go of " + oldDevice + " after " +
+            (letGo < 0 ? std::string("MORE THAN 10 s") : secondsText(letGo, 2)) +
+            "; the simulator came back at " + how + "; " +
+            (back ? "the panel was in sync " + secondsText(back) +
+                        " after the kill's restart, "
+                        "initialisations " +
+                        std::to_string(inits) + " (a new radio: want 1)"
+                  : std::string("the panel did NOT get its radio back within 40 s"));
+        note(text, back.has_value() && letGo >= 0 && inits == 1 && simDevice_ == oldDevice);
         return back.has_value();
     }
-
     void finish(int cycles) {
         const long panelEnd = statusKb(b_.panel().pid(), "VmRSS");
         const long simEnd = statusKb(b_.sim().pid(), "VmRSS");
         // Ended in REMOTE with the sync running: heartbeats sent and answered lately.
-        const int tailFrom = std::max(0, b_.trace().size() - 200);
-        int lastU = -1, lastAnswer = -1;
-        for (int i = tailFrom; i < b_.trace().size(); ++i) {
-            if (b_.trace().line(i).text == "  panel> U") lastU = i;
-            if (b_.trace().line(i).text == "  radio> U" && lastU >= 0) lastAnswer = i;
+        std::vector<int> sent;
+        int lastAnswer = -1;
+        for (int i = std::max(0, b_.trace().size() - 200); i < b_.trace().size(); ++i) {
+            if (b_.trace().line(i).text == "  panel> U") sent.push_back(i);
+            if (b_.trace().line(i).text == "  radio> U") lastAnswer = i;
         }
-        const bool syncRunning = lastAnswer > lastU - 2 && lastU >= 0 &&
-                                 secondsBetween(b_.trace().line(lastU).readAt, Clock::now()) < 5.0;
+        const bool syncRunning =
+            sent.size() >= 2 && lastAnswer > sent[sent.size() - 2] &&
+            secondsBetween(b_.trace().line(sent.back()).readAt, Clock::now()) < 5.0;
 
         double seconds = 0.0;
         long long panelTicks = 0, simTicks = 0;
@@ -275,11 +268,13 @@ class Soak {
             "  heartbeat in calm spells: %zu gaps, median %.2f s, 99th percentile %.2f s, "
             "longest %.2f s\n",
             gaps.size(), median(gaps), percentile(gaps, 99), worstGap);
-        std::printf("  re-queries in calm spells: %d (want 0); simulator restarts: %d\n",
-                    f_.calmRequeries, restarts_);
+        std::printf("  re-queries in calm spells: %d (want 0)\n", f_.calmRequeries);
         std::printf(
-            "  faults recovered without operator action: %d of %d%s\n", f_.recovered, f_.faults,
-            otherDevice_ > 0 ? " (a kill that came back at another device not counted)" : "");
+            "  simulator killed and started again: %d times, %d of them at another "
+            "device first (then started again at its old one)\n",
+            restarts_, otherDevice_);
+        std::printf("  faults recovered without operator action: %d of %d\n", f_.recovered,
+                    f_.faults);
         for (const std::string& n : f_.notes) std::printf("%s\n", n.c_str());
         std::printf("  ended in REMOTE with the heartbeat answered: %s\n",
                     syncRunning ? "yes" : "NO");
@@ -289,6 +284,46 @@ class Soak {
     double calmSeconds() const { return calmSeconds_; }
 
   private:
+    // Kills the simulator; seconds until the panel let go of its device
+    // (the kernel frees the number only then), or -1.
+    double kill() {
+        const Clock::time_point t0 = Clock::now();
+        ::kill(b_.sim().pid(), SIGKILL);
+        b_.sim().stop();
+        double letGo = -1.0;
+        while (secondsBetween(t0, Clock::now()) < 10.0) {
+            b_.trace().pump(50);
+            if (!holds(b_.panel().pid(), simDevice_)) {
+                letGo = secondsBetween(t0, Clock::now());
+                break;
+            }
+        }
+        pumpFor(1.0);
+        return letGo;
+    }
+
+    // Starts the simulator. With a `wanted` device, the lower free
+    // pseudo-terminal numbers are held meanwhile: the kernel hands out the
+    // lowest free one.
+    void startSim(const std::string& wanted) {
+        std::vector<int> held;
+        while (!wanted.empty()) {
+            const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+            if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) break;
+            const std::string name = ::ptsname(master);
+            if (name == wanted) {
+                ::close(master);
+                break;
+            }
+            held.push_back(master);
+            if (std::atoi(name.c_str() + 9) > std::atoi(wanted.c_str() + 9)) break;
+        }
+        const int from = b_.trace().size();
+        b_.startSim("v601", false);
+        for (int fd : held) ::close(fd);
+        simDevice_ = deviceOfBanner(from);
+    }
+
     void pumpFor(double seconds) {
         const Clock::time_point end =
             Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));

@@ -25,18 +25,32 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 summary=()
 total_start=$SECONDS
+timesFile=$(mktemp)
+trap 'rm -f "$timesFile"' EXIT
+# Processor seconds used by the finished child processes so far.
+children_cpu() {
+    times >"$timesFile"
+    tail -n 1 "$timesFile" | awk '{
+        t = 0
+        for (i = 1; i <= 2; i++) { split($i, p, /[ms]/); t += p[1] * 60 + p[2] }
+        printf "%d", t }'
+}
 stage() {
     local name=$1
     shift
-    local start=$SECONDS
+    local start=$SECONDS cpu0
+    cpu0=$(children_cpu)
     echo "=== $name"
     # Errexit does not reach into a command run on the left of "||": the stage
     # functions chain their steps with "&&".
     local rc=0
     "$@" || rc=$?
-    local took=$((SECONDS - start))
-    summary+=("$(printf '%-16s %4d s%s' "$name" "$took" "$([ $rc -eq 0 ] || echo "  FAILED")")")
-    echo "=== $name: $took s$([ $rc -eq 0 ] || echo ", FAILED (exit $rc)")"
+    local took=$((SECONDS - start)) cpu=$(($(children_cpu) - cpu0))
+    local result
+    result=$(printf '%-16s %4d s  (%d s of processor time)%s' "$name" "$took" "$cpu" \
+        "$([ $rc -eq 0 ] || echo "  FAILED")")
+    summary+=("$result")
+    echo "=== $result"
     if [ $rc -ne 0 ]; then
         print_summary
         exit $rc
