@@ -281,7 +281,14 @@ class Soak {
         std::fflush(stdout);
     }
 
-    double calmSeconds() const { return calmSeconds_; }
+    // Resident memory now, against the start, for the trend between cycles.
+    void printResident(const std::string& when) {
+        const long panel = statusKb(b_.panel().pid(), "VmRSS");
+        const long sim = statusKb(b_.sim().pid(), "VmRSS");
+        std::printf("  resident %s: panel %s (%+ld kB), simulator %s\n", when.c_str(),
+                    kb(panel).c_str(), panel - panelStartKb_, kb(sim).c_str());
+        std::fflush(stdout);
+    }
 
   private:
     // Kills the simulator; seconds until the panel let go of its device
@@ -475,6 +482,7 @@ int run(int argc, char** argv) {
         if (++next == faults.size()) {
             next = 0;
             ++cycles;
+            soak.printResident("after fault cycle " + std::to_string(cycles));
         }
     }
     if (radioBack) soak.calm(std::max(10.0, total - secondsBetween(t0, Clock::now())));
