@@ -170,7 +170,8 @@ void TestCatBridge::wire_data() {
     add("nonadapt MD3 then MD", Firmware::NonAdapt) << QByteArray("MD3;MD;") << QByteArray("mmm\n") << QStringList{"MD3;"} << "1407400" << 4;
     add("v601 MD5", Firmware::V601) << QByteArray("MD5;") << QByteArray("MM\n") << QStringList{} << "1407400" << 3;
     add("adapt FA set then MD1", Firmware::Adapt) << QByteArray("FA00007074000;MD1;") << QByteArray("F0707400\nM2\nF0707400\n") << QStringList{} << "0707400" << 2;
-    add("v601 MD1 MD2 MD", Firmware::V601) << QByteArray("MD1;MD2;IF;MD;") << QByteArray("M\nMMM\n") << QStringList{"MD2;"} << "1407400" << 1;
+    // A set waiting is replaced by a later one of its kind: the radio is in USB already.
+    add("v601 MD1 replaced by MD2", Firmware::V601) << QByteArray("MD1;MD2;IF;MD;") << QByteArray() << QStringList{"MD2;"} << "1407400" << 1;
 }
 
 void TestCatBridge::wire() {
@@ -240,14 +241,14 @@ void TestCatBridge::frequencySetInTwoReceives() {
 // are then served in order with it.
 void TestCatBridge::shortRemainderWaitsForNextReceive() {
     CatRig rig(Firmware::V601);
-    rig.station("MD1;MD2;FA;");  // ten characters, then one
-    QCOMPARE(rig.panel.inputs, (std::vector<std::string>{"MD1;MD2;FA"}));
-    QCOMPARE(rig.toRadio(), std::string("M\nMMM\n"));
+    rig.station("MD1;MD3;FA;");  // ten characters, then one; MD3 replaces MD1
+    QCOMPARE(rig.panel.inputs, (std::vector<std::string>{"MD1;MD3;FA"}));
+    QCOMPARE(rig.toRadio(), std::string("MMM\n"));
     QCOMPARE(rig.toStation(), QStringList{});
     QCOMPARE(rig.bridge.input().tail(), std::string("FA"));
     rig.station("MD;");
-    QCOMPARE(rig.panel.inputs, (std::vector<std::string>{"MD1;MD2;FA", ";MD;"}));
-    QCOMPARE(rig.toStation(), (QStringList{"FA00014074000;", "MD2;"}));
+    QCOMPARE(rig.panel.inputs, (std::vector<std::string>{"MD1;MD3;FA", ";MD;"}));
+    QCOMPARE(rig.toStation(), (QStringList{"FA00014074000;", "MD3;"}));
     QCOMPARE(rig.toRadio(), std::string());
 }
 
