@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -19,19 +20,24 @@ namespace {
 
 void onAlarm(int) {}
 
-// While it lives, a blocking open or read is interrupted after `seconds`.
+// While it lives, a call that blocks is interrupted after `seconds`, and
+// every second after that (so that each of several blocking opens ends).
 class Watchdog {
 public:
-    explicit Watchdog(unsigned seconds) {
+    explicit Watchdog(int seconds) {
         struct sigaction sa {};
         sa.sa_handler = onAlarm;
         sigemptyset(&sa.sa_mask);
         sa.sa_flags = 0;  // no restart: the blocked call returns EINTR
         ::sigaction(SIGALRM, &sa, &old_);
-        ::alarm(seconds);
+        itimerval t{};
+        t.it_value.tv_sec = seconds;
+        t.it_interval.tv_sec = 1;
+        ::setitimer(ITIMER_REAL, &t, nullptr);
     }
     ~Watchdog() {
-        ::alarm(0);
+        itimerval off{};
+        ::setitimer(ITIMER_REAL, &off, nullptr);
         ::sigaction(SIGALRM, &old_, nullptr);
     }
 
