@@ -21,8 +21,11 @@
 #include "platform/instance_lock.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
+#include "pty_pair.h"
 
 using namespace tolvane;
+using tolvane::test::linkPort;
+using tolvane::test::Pty;
 
 Q_DECLARE_METATYPE(std::string)
 Q_DECLARE_METATYPE(std::vector<int>)
@@ -41,58 +44,6 @@ inline char* toString(const std::vector<int>& v) {
 }  // namespace std
 
 namespace {
-
-// The master side of a pseudo-terminal, standing in for the radio.
-class Pty {
-  public:
-    Pty() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
-        const char* name = ptsname(master_);
-        if (name != nullptr) slave_ = name;
-    }
-    ~Pty() { closeMaster(); }
-    bool ok() const { return master_ >= 0 && !slave_.empty(); }
-    const std::string& slave() const { return slave_; }
-    void closeMaster() {
-        if (master_ >= 0) ::close(master_);
-        master_ = -1;
-    }
-    bool send(const std::string& text) {
-        std::size_t done = 0;
-        while (done < text.size()) {
-            ssize_t n = ::write(master_, text.data() + done, text.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-    // Reads until `count` bytes came or the line stays quiet for two seconds.
-    std::string receive(std::size_t count) {
-        std::string got;
-        char buf[512];
-        while (got.size() < count) {
-            struct pollfd p = {master_, POLLIN, 0};
-            if (::poll(&p, 1, 2000) <= 0) break;
-            ssize_t n = ::read(master_, buf, std::min(sizeof buf, count - got.size()));
-            if (n <= 0) break;
-            got.append(buf, static_cast<std::size_t>(n));
-        }
-        return got;
-    }
-
-  private:
-    int master_ = -1;
-    std::string slave_;
-};
-
-bool linkPort(const QTemporaryDir& dir, int n, const std::string& target) {
-    std::string ports = dir.path().toStdString() + "/ports";
-    ::mkdir(ports.c_str(), 0755);
-    std::string link = ports + "/COM" + std::to_string(n);
-    return ::symlink(target.c_str(), link.c_str()) == 0;
-}
 
 PortConfig configFor(int n, const std::string& settings = "9600,N,8,1") {
     PortConfig config;
