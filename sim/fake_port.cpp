@@ -32,10 +32,12 @@ void FakePort::open(const PortConfig& config) {
     if (!parseLineSettings(config.settings))
         throw PortError(380, PortFault::RefusedSetting, name,
                         line + ": " + lineSettingsFault(config.settings));
-    if (target_.empty()) throw PortError(ENOENT, PortFault::Gone, name, "No such file or directory");
+    if (target_.empty())
+        throw PortError(ENOENT, PortFault::Gone, name, "No such file or directory");
     if (openFails_) throw PortError(EBUSY, PortFault::Busy, name, "Port in use");
     if (!refused_.empty())
-        throw PortError(EINVAL, PortFault::RefusedSetting, name, line + " by the device: " + refused_);
+        throw PortError(EINVAL, PortFault::RefusedSetting, name,
+                        line + " by the device: " + refused_);
     config_ = config;
     openedTarget_ = target_;
     open_ = true;

@@ -378,8 +378,8 @@ class Simulator {
 
     static int baudOf(speed_t code) {
         static constexpr std::pair<speed_t, int> kSpeeds[] = {
-            {B300, 300},     {B600, 600},     {B1200, 1200},   {B1800, 1800},
-            {B2400, 2400},   {B4800, 4800},   {B9600, 9600},   {B19200, 19200},
+            {B300, 300},     {B600, 600},     {B1200, 1200},     {B1800, 1800},
+            {B2400, 2400},   {B4800, 4800},   {B9600, 9600},     {B19200, 19200},
             {B38400, 38400}, {B57600, 57600}, {B115200, 115200},
         };
         for (const auto& [c, baud] : kSpeeds)

@@ -116,7 +116,9 @@ void Controller::dispatchRequests(Stage& next, bool& leave) {
 // The opening step with the new settings. When the port is not there or
 // does not open, the wait for settings runs as a stage of its own, so that
 // the panel is seen waiting (and tests can step through it).
-Controller::Stage Controller::openingStepFromLoop() { return openPort(); }
+Controller::Stage Controller::openingStepFromLoop() {
+    return openPort();
+}
 
 // ------------------------------------------------------ utility routines
 

@@ -258,8 +258,9 @@ void PosixSerialPort::openDevice(const std::string& path, const DeviceIdentity* 
         if (applied.err != 0)
             fail(applied.err, PortFault::Other,
                  "line settings \"" + config_.settings + "\": " + errnoText(applied.err));
-        fail(EINVAL, PortFault::RefusedSetting,
-             "line settings \"" + config_.settings + "\" refused by the device: " + applied.refused);
+        fail(
+            EINVAL, PortFault::RefusedSetting,
+            "line settings \"" + config_.settings + "\" refused by the device: " + applied.refused);
     }
     tcflush(fd, TCIOFLUSH);
 

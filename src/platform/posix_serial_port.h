@@ -144,8 +144,8 @@ class PosixSerialPort final : public SerialPort {
     std::string folder_;
     SystemTables tables_;
     std::string path_;
-    std::string openedPath_;    // path of the last successful opening
-    DeviceIdentity identity_;   // the device it led to
+    std::string openedPath_;   // path of the last successful opening
+    DeviceIdentity identity_;  // the device it led to
     BreakCounter breaks_;
     int fd_ = -1;
     bool vanished_ = false;

@@ -151,18 +151,27 @@ void TestPlatformPortDevice::initTestCase() {
 void TestPlatformPortDevice::settingsFault_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("fault");
-    QTest::newRow("usable") << "9600,O,7,1" << "";
-    QTest::newRow("usable with blanks") << "19200 ,N, 8, 1" << "";
-    QTest::newRow("everything wrong")
-        << "12345,Q,9,3" << "speed 12345, parity Q, data bits 9, stop bits 3";
-    QTest::newRow("speed only") << "14400,O,7,1" << "speed 14400";
-    QTest::newRow("parity only") << "9600,X,7,1" << "parity X";
-    QTest::newRow("data bits only") << "9600,O,4,1" << "data bits 4";
-    QTest::newRow("one and a half stop bits") << "9600,N,8,1.5" << "stop bits 1.5";
-    QTest::newRow("empty fields") << ",,," << "speed missing, parity missing, data bits missing, "
-                                               "stop bits missing";
-    QTest::newRow("three fields") << "9600,O,7" << "not speed,parity,data bits,stop bits";
-    QTest::newRow("word") << "fast" << "not speed,parity,data bits,stop bits";
+    QTest::newRow("usable") << "9600,O,7,1"
+                            << "";
+    QTest::newRow("usable with blanks") << "19200 ,N, 8, 1"
+                                        << "";
+    QTest::newRow("everything wrong") << "12345,Q,9,3"
+                                      << "speed 12345, parity Q, data bits 9, stop bits 3";
+    QTest::newRow("speed only") << "14400,O,7,1"
+                                << "speed 14400";
+    QTest::newRow("parity only") << "9600,X,7,1"
+                                 << "parity X";
+    QTest::newRow("data bits only") << "9600,O,4,1"
+                                    << "data bits 4";
+    QTest::newRow("one and a half stop bits") << "9600,N,8,1.5"
+                                              << "stop bits 1.5";
+    QTest::newRow("empty fields") << ",,,"
+                                  << "speed missing, parity missing, data bits missing, "
+                                     "stop bits missing";
+    QTest::newRow("three fields") << "9600,O,7"
+                                  << "not speed,parity,data bits,stop bits";
+    QTest::newRow("word") << "fast"
+                          << "not speed,parity,data bits,stop bits";
 }
 
 void TestPlatformPortDevice::settingsFault() {
@@ -176,9 +185,11 @@ void TestPlatformPortDevice::refusedSettingsSayWhich_data() {
     QTest::addColumn<QString>("settings");
     QTest::addColumn<QString>("reason");
     QTest::newRow("unusable text")
-        << "12345,Q,9,3" << "line settings \"12345,Q,9,3\" refused: speed 12345, parity Q, "
-                            "data bits 9, stop bits 3";
-    QTest::newRow("empty") << "" << "line settings \"\" refused: not speed,parity,data bits,stop bits";
+        << "12345,Q,9,3"
+        << "line settings \"12345,Q,9,3\" refused: speed 12345, parity Q, "
+           "data bits 9, stop bits 3";
+    QTest::newRow("empty") << ""
+                           << "line settings \"\" refused: not speed,parity,data bits,stop bits";
 }
 
 // The settings are judged before the device is opened, and the message
@@ -298,14 +309,15 @@ void TestPlatformPortDevice::probeReadsTheTables_data() {
     QTest::addColumn<DeviceProbe>("state");
     QTest::newRow("pseudo-terminal, free") << QString() << false << DeviceProbe::Free;
     QTest::newRow("pseudo-terminal, locked") << QString() << true << DeviceProbe::Locked;
-    QTest::newRow("driver is a console")
-        << "pty_slave /dev/pts 136 0-1048575 console\n" << false << DeviceProbe::NotSerial;
+    QTest::newRow("driver is a console") << "pty_slave /dev/pts 136 0-1048575 console\n"
+                                         << false << DeviceProbe::NotSerial;
     QTest::newRow("driver is a system terminal")
-        << "pty_slave /dev/pts 136 0-1048575 system:/dev/tty\n" << false << DeviceProbe::NotSerial;
-    QTest::newRow("no driver claims it")
-        << "serial /dev/ttyS 4 64-111 serial\n" << false << DeviceProbe::NotSerial;
-    QTest::newRow("minor outside the range")
-        << "pty_slave /dev/pts 136 1048000-1048575 pty:slave\n" << false << DeviceProbe::NotSerial;
+        << "pty_slave /dev/pts 136 0-1048575 system:/dev/tty\n"
+        << false << DeviceProbe::NotSerial;
+    QTest::newRow("no driver claims it") << "serial /dev/ttyS 4 64-111 serial\n"
+                                         << false << DeviceProbe::NotSerial;
+    QTest::newRow("minor outside the range") << "pty_slave /dev/pts 136 1048000-1048575 pty:slave\n"
+                                             << false << DeviceProbe::NotSerial;
 }
 
 // The device is a real pseudo-terminal; the kernel's tables are stand-ins.

@@ -271,18 +271,20 @@ void TestPlatformSerial::decodeTable_data() {
                            << V{comm::kErBreak} << S() << 1 << 0;
     QTest::newRow("parity error") << S() << S("\377\0A", 3) << true << ':' << S(":")
                                   << V{comm::kErRxParity} << S() << 0 << 0;
-    QTest::newRow("parity mid text")
-        << S() << S("M\377\0q2", 5) << true << ':' << S("M:2") << V{comm::kErRxParity} << S() << 0 << 0;
+    QTest::newRow("parity mid text") << S() << S("M\377\0q2", 5) << true << ':' << S("M:2")
+                                     << V{comm::kErRxParity} << S() << 0 << 0;
     QTest::newRow("parity other replacement")
         << S() << S("\377\0A", 3) << true << '?' << S("?") << V{comm::kErRxParity} << S() << 0 << 0;
-    QTest::newRow("parity no replacement")
-        << S() << S("\377\0A", 3) << true << '\0' << S("A") << V{comm::kErRxParity} << S() << 0 << 0;
-    QTest::newRow("parity on 0xFF")
-        << S() << S("\377\0\377", 3) << true << ':' << S(":") << V{comm::kErRxParity} << S() << 0 << 0;
+    QTest::newRow("parity no replacement") << S() << S("\377\0A", 3) << true << '\0' << S("A")
+                                           << V{comm::kErRxParity} << S() << 0 << 0;
+    QTest::newRow("parity on 0xFF") << S() << S("\377\0\377", 3) << true << ':' << S(":")
+                                    << V{comm::kErRxParity} << S() << 0 << 0;
     QTest::newRow("break then parity") << S() << S("\377\0\0\377\0Z", 6) << true << ':' << S(":")
                                        << V{comm::kErBreak, comm::kErRxParity} << S() << 1 << 0;
-    QTest::newRow("nul discarded") << S() << S("A\0B\0", 4) << true << ':' << S("AB") << V{} << S() << 0 << 0;
-    QTest::newRow("nul kept") << S() << S("A\0B", 3) << false << ':' << S("A\0B", 3) << V{} << S() << 0 << 0;
+    QTest::newRow("nul discarded")
+        << S() << S("A\0B\0", 4) << true << ':' << S("AB") << V{} << S() << 0 << 0;
+    QTest::newRow("nul kept") << S() << S("A\0B", 3) << false << ':' << S("A\0B", 3) << V{} << S()
+                              << 0 << 0;
     QTest::newRow("lone mark carried")
         << S() << S("ab\377") << true << ':' << S("ab") << V{} << S("\377") << 0 << 0;
     QTest::newRow("mark and nul carried")
@@ -291,8 +293,8 @@ void TestPlatformSerial::decodeTable_data() {
         << S("\377") << S("\377c") << true << ':' << S("\377c") << V{} << S() << 0 << 0;
     QTest::newRow("carry completes break")
         << S("\377") << S("\0\0", 2) << true << ':' << S() << V{comm::kErBreak} << S() << 1 << 0;
-    QTest::newRow("carry completes parity")
-        << S("\377\0", 2) << S("Q") << true << ':' << S(":") << V{comm::kErRxParity} << S() << 0 << 0;
+    QTest::newRow("carry completes parity") << S("\377\0", 2) << S("Q") << true << ':' << S(":")
+                                            << V{comm::kErRxParity} << S() << 0 << 0;
     QTest::newRow("carry with no new bytes")
         << S("\377\0", 2) << S() << true << ':' << S() << V{} << S("\377\0", 2) << 0 << 0;
     QTest::newRow("0xFF before other byte")
@@ -300,14 +302,14 @@ void TestPlatformSerial::decodeTable_data() {
     // Under PARMRK a NUL received with a parity or framing error is marked
     // exactly like a break: only the driver's break counter tells them apart.
     QTest::newRow("nul with error, no break counted")
-        << S() << S("M\377\0\0", 4) << true << ':' << S("M:") << V{comm::kErRxParity} << S()
-        << 0 << 0;
+        << S() << S("M\377\0\0", 4) << true << ':' << S("M:") << V{comm::kErRxParity} << S() << 0
+        << 0;
     QTest::newRow("nul with error, no replacement, nul dropped")
-        << S() << S("A\377\0\0B", 5) << true << '\0' << S("AB") << V{comm::kErRxParity} << S()
-        << 0 << 0;
+        << S() << S("A\377\0\0B", 5) << true << '\0' << S("AB") << V{comm::kErRxParity} << S() << 0
+        << 0;
     QTest::newRow("nul with error, no replacement, nul kept")
-        << S() << S("A\377\0\0B", 5) << false << '\0' << S("A\0B", 3) << V{comm::kErRxParity}
-        << S() << 0 << 0;
+        << S() << S("A\377\0\0B", 5) << false << '\0' << S("A\0B", 3) << V{comm::kErRxParity} << S()
+        << 0 << 0;
     QTest::newRow("one break counted, two marks")
         << S() << S("\377\0\0\377\0\0", 6) << true << ':' << S(":")
         << V{comm::kErBreak, comm::kErRxParity} << S() << 1 << 0;
@@ -343,8 +345,7 @@ void TestPlatformSerial::decodeAnySplit_data() {
     QTest::addColumn<std::string>("stream");
     QTest::addColumn<int>("breaks");
     QTest::newRow("mixed") << std::string("A\377\377B\377\0\0C\377\0xD\0E\377\377", 17) << 1;
-    QTest::newRow("marks back to back")
-        << std::string("\377\0\0\377\0\0\377\377\377\0Z", 11) << 2;
+    QTest::newRow("marks back to back") << std::string("\377\0\0\377\0\0\377\377\377\0Z", 11) << 2;
     QTest::newRow("nul errors, no breaks") << std::string("\377\0\0x\377\0\0\377\0\0", 10) << 0;
     QTest::newRow("break then nul error") << std::string("\377\0\0x\377\0\0", 7) << 1;
 }

@@ -330,8 +330,8 @@ std::string readPort(tolvane::SerialPort& port, std::size_t count) {
 void TestSimPty::everyDialogLineSetting_data() {
     QTest::addColumn<QString>("settings");
     // The baud list of the Port Setup dialog, as it writes them.
-    for (const char* s : {"19200 ,O,7,1", "9600 ,O,7,1", "4800 ,O,7,1", "2400,O,7,1",
-                          "600,O,7,1", "300,O,7,1"})
+    for (const char* s :
+         {"19200 ,O,7,1", "9600 ,O,7,1", "4800 ,O,7,1", "2400,O,7,1", "600,O,7,1", "300,O,7,1"})
         QTest::newRow(s) << QString(s);
 }
 

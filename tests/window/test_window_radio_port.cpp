@@ -54,7 +54,8 @@ void TestWindowRadioPort::lostPortComesBackOnItsDevice() {
     QVERIFY(losePort(h));
     QVERIFY(!h.radio.isOpen());
     QCOMPARE(h.cap(h.ui()->lblComStat), std::string("No Com"));
-    QCOMPARE(h.cap(h.ui()->txtInfo), std::string("Radio port lost: waiting for it to come back..."));
+    QCOMPARE(h.cap(h.ui()->txtInfo),
+             std::string("Radio port lost: waiting for it to come back..."));
     h.radio.setDevice(device.toStdString());
     h.radio.setVanished(false);
     if (reopened) {
@@ -106,14 +107,16 @@ void TestWindowRadioPort::openingFailsSaysWhy_data() {
     QTest::addColumn<bool>("busy");
     QTest::addColumn<QString>("info");
     QTest::newRow("device refuses parity")
-        << "9600,O,7,1" << "parity odd" << false
+        << "9600,O,7,1"
+        << "parity odd" << false
         << "Radio port: ports/COM1: line settings \"9600,O,7,1\" refused by the device: parity odd";
     QTest::newRow("settings nobody can take")
-        << "12345,Q,9,3" << "" << false
+        << "12345,Q,9,3"
+        << "" << false
         << "Radio port: ports/COM1: line settings \"12345,Q,9,3\" refused: speed 12345, parity Q, "
            "data bits 9, stop bits 3";
-    QTest::newRow("port in use") << "9600,O,7,1" << "" << true
-                                 << "Radio port: ports/COM1: Port in use";
+    QTest::newRow("port in use") << "9600,O,7,1"
+                                 << "" << true << "Radio port: ports/COM1: Port in use";
 }
 
 // Port Setup applied while the panel runs in REMOTE, and the port does not
