@@ -125,7 +125,6 @@ void BreakCounter::reset(std::optional<int> counter) {
 }
 
 int BreakCounter::update(std::optional<int> counter, double now) {
-    while (!pending_.empty() && now - pending_.front() > kMatchWindow) pending_.pop_front();
     if (counter && last_ && *counter > *last_) {
         for (int i = *counter - *last_; i > 0 && pending_.size() < kMaxPending; --i)
             pending_.push_back(now);
@@ -134,8 +133,9 @@ int BreakCounter::update(std::optional<int> counter, double now) {
     return static_cast<int>(pending_.size());
 }
 
-void BreakCounter::consumed(int n) {
+void BreakCounter::consumed(int n, double readAt) {
     for (; n > 0 && !pending_.empty(); --n) pending_.pop_front();
+    while (!pending_.empty() && readAt - pending_.front() > kMatchWindow) pending_.pop_front();
 }
 
 PosixSerialPort::PosixSerialPort(std::string folder, SystemTables tables)
@@ -274,7 +274,9 @@ void PosixSerialPort::openDevice(const std::string& path, const DeviceIdentity* 
     carry_.clear();
     events_.clear();
     receivePending_ = false;
-    breaks_.reset(readBreakCounter());
+    std::optional<int> breakCounter = readBreakCounter();
+    hasBreakCounter_ = breakCounter.has_value();
+    breaks_.reset(breakCounter);
     knownLines_ = TIOCM_DSR;
     if (config_.rts)
         modemBits(TIOCM_RTS, 0);
@@ -330,6 +332,7 @@ void PosixSerialPort::queueEvent(int event) {
 
 int PosixSerialPort::pump() {
     if (fd_ < 0 || vanished_) return 0;
+    const double readAt = monotonicSeconds();
     std::string raw;
     char buf[4096];
     while (raw.size() < kMaxReadPerPump) {
@@ -354,10 +357,14 @@ int PosixSerialPort::pump() {
     }
     if (raw.empty()) return 0;
     MarkedDecode decoded;
-    const int counted = breaks_.update(readBreakCounter(), monotonicSeconds());
+    // The counter is read after the data: a break in the data is counted by
+    // then. One counted later has its mark in a later read.
+    const int counted =
+        breaks_.update(hasBreakCounter_ ? readBreakCounter() : std::nullopt, monotonicSeconds());
     int breaks = counted;
     decodeMarked(raw, carry_, config_.parityReplace, config_.discardNull, breaks, decoded);
-    breaks_.consumed(counted - breaks);
+    // A read cut short at its bound may not have reached a counted mark yet.
+    breaks_.consumed(counted - breaks, raw.size() < kMaxReadPerPump ? readAt : 0.0);
     std::size_t before = rx_.size();
     accept(decoded);
     return static_cast<int>(rx_.size() - before);

@@ -61,24 +61,26 @@ void decodeMarked(std::string_view raw, std::string& carry, char parityReplace, 
 // The breaks the driver counted (TIOCGICOUNT) whose marks have not been
 // read yet. The counter moves before the break's mark can be read, so a
 // mark is a break only while a counted break waits for it. A counted break
-// whose mark does not come within kMatchWindow seconds (lost in an
-// overflow) is forgotten, so that it cannot claim a later NUL received
-// with an error. A driver without the counter (a pseudo-terminal, some
-// adapters) never confirms a break.
+// whose mark is not in data read more than kMatchWindow seconds after it
+// was counted (lost in an overflow) is forgotten, so that it cannot claim a
+// later NUL received with an error. A driver without the counter (a
+// pseudo-terminal, some adapters) never confirms a break.
 class BreakCounter {
   public:
     static constexpr double kMatchWindow = 0.5;
     static constexpr std::size_t kMaxPending = 64;
     // At opening: the counter as it stands (nothing when the driver has none).
     void reset(std::optional<int> counter);
-    // The counter read at `now` (seconds); returns the breaks a mark may take.
+    // The counter as read at `now` (seconds), after a read; returns the
+    // breaks that marks may take.
     int update(std::optional<int> counter, double now);
-    // `n` of them were taken by marks, oldest first.
-    void consumed(int n);
+    // Marks took `n` of them (oldest first), in data read at `readAt`; the
+    // others counted more than kMatchWindow before that are forgotten.
+    void consumed(int n, double readAt);
 
   private:
     std::optional<int> last_;
-    std::deque<double> pending_;  // when each counted break was noticed
+    std::deque<double> pending_;  // when each counted break was seen counted
 };
 
 class PosixSerialPort final : public SerialPort {
@@ -147,6 +149,7 @@ class PosixSerialPort final : public SerialPort {
     std::string openedPath_;   // path of the last successful opening
     DeviceIdentity identity_;  // the device it led to
     BreakCounter breaks_;
+    bool hasBreakCounter_ = false;
     int fd_ = -1;
     bool vanished_ = false;
     int vanishedErrno_ = 0;

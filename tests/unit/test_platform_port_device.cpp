@@ -540,17 +540,25 @@ void TestPlatformPortDevice::breakCounter() {
     c.reset(5);
     QCOMPARE(c.update(5, 10.0), 0);
     QCOMPARE(c.update(7, 10.1), 2);  // two breaks counted
-    c.consumed(1);
+    c.consumed(1, 10.1);             // one mark in the data just read
     QCOMPARE(c.update(7, 10.2), 1);
-    // Its mark never came (lost in an overflow): forgotten after the window.
-    QCOMPARE(c.update(7, 10.1 + BreakCounter::kMatchWindow + 0.01), 0);
+    c.consumed(0, 10.2);  // its mark is still on the way: kept
+    QCOMPARE(c.update(7, 10.3), 1);
+    // Data read long after it was counted did not hold its mark (lost in an
+    // overflow): forgotten.
+    c.consumed(0, 10.1 + BreakCounter::kMatchWindow + 0.01);
+    QCOMPARE(c.update(7, 11.0), 0);
+    // A break counted long ago but read only now (the panel was busy) is
+    // matched: the window runs from when the count was seen.
     QCOMPARE(c.update(8, 20.0), 1);
-    c.consumed(5);  // more marks than breaks: nothing below zero
-    QCOMPARE(c.update(8, 20.0), 0);
-    QCOMPARE(c.update(std::nullopt, 20.1), 0);  // the counter could not be read
-    QCOMPARE(c.update(9, 20.2), 1);             // still counted from 8
-    QCOMPARE(c.update(3, 20.3), 1);             // a counter that went back adds nothing
-    QCOMPARE(c.update(4, 20.4), 2);
+    c.consumed(1, 20.0);
+    QCOMPARE(c.update(8, 20.1), 0);
+    c.consumed(5, 20.1);  // more marks than breaks: nothing below zero
+    QCOMPARE(c.update(8, 20.2), 0);
+    QCOMPARE(c.update(std::nullopt, 20.3), 0);  // the counter could not be read
+    QCOMPARE(c.update(9, 20.4), 1);             // still counted from 8
+    QCOMPARE(c.update(3, 20.5), 1);             // a counter that went back adds nothing
+    QCOMPARE(c.update(4, 20.6), 2);
     BreakCounter none;
     none.reset(std::nullopt);  // a driver without the counter
     QCOMPARE(none.update(std::nullopt, 1.0), 0);
