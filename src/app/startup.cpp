@@ -237,13 +237,14 @@ Controller::Stage Controller::openPort() {
 }
 
 // The port did not open (missing, held, a line setting refused): the
-// request is served, the panel says why and shows no link to the radio,
-// and waits for new settings; nothing is sent meanwhile.
+// request is served, the panel says why and shows the link lost, and waits
+// for new settings; nothing is sent meanwhile. The port has no device of
+// its own any more, so nothing is opened again until settings are applied.
 Controller::Stage Controller::radioPortFailed(const PortError& e) {
     auto* ui = form_.ui;
     req.reqPortReopen = false;
     ps.gRadioPortOk = false;
-    ps.gRadioPortLost = false;  // the operator's choice replaced the device it had
+    ps.gRadioPortLost = true;
     link.ReportError("Radio port: " + std::string(e.what()));
     setCaption(ui->lblComStat, "No Port");
     setCaption(ui->lblREMOTE, "");

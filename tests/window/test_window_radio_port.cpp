@@ -143,18 +143,25 @@ void TestWindowRadioPort::openingFailsSaysWhy() {
     QVERIFY(!h.c->ps.gRadioPortOk);
     QCOMPARE(h.cap(h.ui()->lblComStat), std::string("No Port"));
     QCOMPARE(h.cap(h.ui()->lblREMOTE), std::string());
+    QVERIFY(h.c->ps.gRadioPortLost);
     h.radio.takeWritten();
     h.run([] { return false; }, 200);
     QCOMPARE(h.c->stage(), S::WaitPort);
     QCOMPARE(h.radio.takeWritten(), std::string());
     QCOMPARE(QString::fromStdString(h.cap(h.ui()->txtInfo)), info);
-    // Settings that work: back in REMOTE.
+    // The device would take it now, but nothing is opened until the
+    // operator applies settings again.
     h.radio.setRefusedSetting("");
     h.radio.setOpenFails(false);
+    h.run([] { return false; }, 200);
+    QVERIFY(!h.radio.isOpen());
+    QCOMPARE(h.radio.takeWritten(), std::string());
+    // Settings that work: back in REMOTE.
     h.c->set.gRadioSettings = "9600,O,7,1";
     h.c->req.reqPortReopen = true;
     QVERIFY(h.run([&] { return h.inLoop() && h.cap(h.ui()->lblREMOTE) == "REMOTE"; }, 20000));
     QVERIFY(h.radio.isOpen());
+    QVERIFY(!h.c->ps.gRadioPortLost);
 }
 
 void TestWindowRadioPort::refusedSettingsAtStartup() {
