@@ -20,6 +20,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "radio_model.h"
@@ -40,7 +41,9 @@ constexpr const char* kUsage =
     "A Tolvane radio on a pseudo-terminal, linked as DIR/ports/COMN (defaults: folder \".\",\n"
     "port 1, firmware v601). It starts under remote control on 14.07400 MHz USB, or under\n"
     "local control with --local. The amplifier warms up in --warmup seconds (3) and tunes in\n"
-    "two --tune-step steps (1 s each); --trace prints every command and report. It runs until\n"
+    "two --tune-step steps (1 s each); --trace prints every command and report. It answers\n"
+    "at the line speed the panel sets on the terminal (7 data bits, odd parity, 1 stop bit\n"
+    "in time; the pseudo-terminal itself carries 8-bit characters). It runs until\n"
     "SIGTERM, SIGINT or the console command quit; the end of standard input does not stop it.\n"
     "\n";
 
@@ -271,6 +274,7 @@ class PtyLink {
     }
 
     int master() const { return master_; }
+    int slave() const { return slave_; }
     const std::string& slavePath() const { return slavePath_; }
     const std::string& linkPath() const { return linkPath_; }
 
@@ -325,6 +329,7 @@ class Simulator {
                 char buf[4096];
                 const ssize_t n = ::read(pty_.master(), buf, sizeof buf);
                 if (n > 0) {
+                    followLineSpeed();  // the answer goes out at the speed set now
                     const std::size_t before = radio_.commandsSeen().size();
                     radio_.received(std::string_view(buf, static_cast<std::size_t>(n)), elapsed());
                     traceCommands(before);
@@ -354,6 +359,32 @@ class Simulator {
 
     double elapsed() const {
         return std::chrono::duration<double>(SteadyClock::now() - start_).count();
+    }
+
+    // The panel sets the line on the terminal; the radio follows it, so that
+    // every line setting of the Port Setup dialog works. A pseudo-terminal
+    // keeps the speed but not the character size or parity (the kernel holds
+    // it at 8 bits without parity, and the panel's port layer accepts that on
+    // a pseudo-terminal); the radio plays its own framing of 7 data bits, odd
+    // parity and one stop bit in time: ten bits a character at that speed.
+    void followLineSpeed() {
+        termios tio{};
+        if (tcgetattr(pty_.slave(), &tio) != 0) return;
+        const int baud = baudOf(cfgetospeed(&tio));
+        if (baud <= 0 || baud == baud_) return;
+        baud_ = baud;
+        radio_.charTime = kBitsPerCharacter / baud;
+    }
+
+    static int baudOf(speed_t code) {
+        static constexpr std::pair<speed_t, int> kSpeeds[] = {
+            {B300, 300},     {B600, 600},     {B1200, 1200},     {B1800, 1800},
+            {B2400, 2400},   {B4800, 4800},   {B9600, 9600},     {B19200, 19200},
+            {B38400, 38400}, {B57600, 57600}, {B115200, 115200},
+        };
+        for (const auto& [c, baud] : kSpeeds)
+            if (c == code) return baud;
+        return 0;
     }
 
     static void pause(double seconds) {
@@ -527,8 +558,10 @@ class Simulator {
         }
     }
 
+    static constexpr double kBitsPerCharacter = 10.0;  // start, 7 data, parity, stop
     RadioModel radio_;
     PtyLink& pty_;
+    int baud_ = 9600;
     bool trace_;
     SteadyClock::time_point start_;
     bool stdinOpen_ = true;

@@ -113,14 +113,11 @@ void Controller::dispatchRequests(Stage& next, bool& leave) {
     }
 }
 
+// The opening step with the new settings. When the port is not there or
+// does not open, the wait for settings runs as a stage of its own, so that
+// the panel is seen waiting (and tests can step through it).
 Controller::Stage Controller::openingStepFromLoop() {
-    Stage s = openPort();
-    while (s == Stage::WaitPort) s = waitPort();
-    while (s == Stage::OpenPort) {
-        s = openPort();
-        while (s == Stage::WaitPort) s = waitPort();
-    }
-    return s;
+    return openPort();
 }
 
 // ------------------------------------------------------ utility routines
