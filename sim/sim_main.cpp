@@ -35,12 +35,14 @@ void onStopSignal(int sig) {
 
 constexpr const char* kUsage =
     "usage: tolvane-sim [--folder DIR] [--port N] [--firmware v601|adapt|nonadapt] [--local]\n"
-    "                   [--warmup SECONDS] [--tune-step SECONDS] [--trace] [--help]\n"
+    "                   [--warmup SECONDS] [--tune-step SECONDS] [--log-lines N] [--trace]\n"
+    "                   [--help]\n"
     "\n"
     "A Tolvane radio on a pseudo-terminal, linked as DIR/ports/COMN (defaults: folder \".\",\n"
     "port 1, firmware v601). It starts under remote control on 14.07400 MHz USB, or under\n"
     "local control with --local. The amplifier warms up in --warmup seconds (3) and tunes in\n"
-    "two --tune-step steps (1 s each); --trace prints every command and report. It runs until\n"
+    "two --tune-step steps (1 s each); --trace prints every command and report. The radio\n"
+    "keeps the last --log-lines commands it took (1000) in its log. It runs until\n"
     "SIGTERM, SIGINT or the console command quit; the end of standard input does not stop it.\n"
     "\n";
 
@@ -107,6 +109,7 @@ struct Options {
     bool trace = false;
     double warmup = 3.0;
     double tuneStep = 1.0;
+    int logLines = static_cast<int>(RadioModel::kDefaultLogLines);
 };
 
 bool parseSeconds(const std::string& text, double& seconds) {
@@ -141,6 +144,7 @@ int parseOptions(int argc, char** argv, Options& opt) {
         } else if (arg == "--firmware" && value(v) && parseFirmware(v, opt.firmware)) {
         } else if (arg == "--warmup" && value(v) && parseSeconds(v, opt.warmup)) {
         } else if (arg == "--tune-step" && value(v) && parseSeconds(v, opt.tuneStep)) {
+        } else if (arg == "--log-lines" && value(v) && parseNumber(v, 1, 999999, opt.logLines)) {
         } else {
             std::fprintf(stderr, "tolvane-sim: bad argument \"%s\"%s\n\n", arg.c_str(),
                          v.empty() ? "" : (" \"" + v + "\"").c_str());
@@ -288,6 +292,7 @@ class Simulator {
         radio_.state.remote = !opt.local;
         radio_.warmupSeconds = opt.warmup;
         radio_.tuneStepSeconds = opt.tuneStep;
+        radio_.setCommandLogLines(static_cast<std::size_t>(opt.logLines));
     }
 
     int run() {
@@ -325,7 +330,7 @@ class Simulator {
                 char buf[4096];
                 const ssize_t n = ::read(pty_.master(), buf, sizeof buf);
                 if (n > 0) {
-                    const std::size_t before = radio_.commandsSeen().size();
+                    const std::size_t before = radio_.commandsTaken();
                     radio_.received(std::string_view(buf, static_cast<std::size_t>(n)), elapsed());
                     traceCommands(before);
                 } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
@@ -387,10 +392,12 @@ class Simulator {
         }
     }
 
+    // Prints the commands taken since `from` lines had been taken.
     void traceCommands(std::size_t from) {
         if (!trace_) return;
-        const auto& seen = radio_.commandsSeen();
-        for (std::size_t i = from; i < seen.size(); ++i) {
+        const std::vector<std::string> seen = radio_.commandsSeen();
+        const std::size_t fresh = std::min(radio_.commandsTaken() - from, seen.size());
+        for (std::size_t i = seen.size() - fresh; i < seen.size(); ++i) {
             if (seen[i] == " ") continue;  // the local-mode heartbeat
             say("  panel> " + seen[i] + "\n");
         }

@@ -199,6 +199,7 @@ void TestSimPty::commandTable_data() {
          {"\"0\n", "\"0\n"},
          {"\"\n", ""},
          {"'0\n", "'0\n"},
+         {"'1\n", "'1\n"},  // PTT enable back on: the tail keys the radio
          {"Z\n", "Z0\n"}});
     row("nonadapt", "!\nQT1\nQC0\n.\n",
         {{"mm\n", "M3\n"},
@@ -210,6 +211,7 @@ void TestSimPty::commandTable_data() {
          {"d\n", ""},
          {"\"0\n", "\"0\n"},
          {"'0\n", "'0\n"},
+         {"'1\n", "'1\n"},
          {"Z\n", "Z0\n"}});
 }
 
