@@ -151,6 +151,7 @@ class TestSimPty : public QObject {
     void panelClosesAndReopens();
     void lifecycle();
     void usage();
+    void logLinesOption();
 };
 
 void TestSimPty::init() {
@@ -343,6 +344,29 @@ void TestSimPty::usage() {
     QVERIFY(bad.waitForFinished(2000));
     QCOMPARE(bad.exitCode(), 2);
     QVERIFY(!QFileInfo::exists(dir.path() + "/ports"));
+}
+
+// The command log keeps the lines asked for; the trace goes on after it is full.
+void TestSimPty::logLinesOption() {
+    QProcess help;
+    help.start(simPath(), {"--help"});
+    QVERIFY(help.waitForFinished(2000));
+    QVERIFY(help.readAllStandardOutput().contains("--log-lines"));
+    for (const char* bad : {"0", "x", "-3", "1234567"}) {
+        QTemporaryDir dir;
+        QProcess p;
+        p.start(simPath(), {"--folder", dir.path(), "--log-lines", bad});
+        QVERIFY(p.waitForFinished(2000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardError().contains("--log-lines"));
+    }
+    Sim sim;
+    QVERIFY2(sim.start({"--log-lines", "2", "--trace"}), sim.banner.constData());
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(sim.exchange("Z\n", "Z0\n"), QByteArray("Z0\n"));
+        QCOMPARE(sim.readConsoleLine(2000).trimmed(), QByteArray("panel> Z"));
+        QCOMPARE(sim.readConsoleLine(2000).trimmed(), QByteArray("radio> Z0"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSimPty)
