@@ -129,9 +129,9 @@ private:
     std::deque<std::string> seen_;
     std::size_t logLines_ = kDefaultLogLines;
     std::size_t taken_ = 0;
-    int phoneSource_ = 1;        // source the voice modes come back to
-    int otherSidetone_ = -1;     // sidetone of the mode group not in use; -1 its default
-    double combinedAt_ = -1.0;   // when an Adapt direct mode/AGC line came; -1 none
+    int phoneSource_ = 1;       // source the voice modes come back to
+    int otherSidetone_ = -1;    // sidetone of the mode group not in use; -1 its default
+    double combinedAt_ = -1.0;  // when an Adapt direct mode/AGC line came; -1 none
     double lastOut_ = 0.0;
     double warmupDue_ = -1.0;
     double tuneDue_ = -1.0;

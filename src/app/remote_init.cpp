@@ -34,7 +34,8 @@ Controller::Stage Controller::remoteInit() {
     const bool applied = req.reqAudioReload;
     req.reqAudioReload = false;
     tryStep([&] { set.gTxUnrestricted = link.fileExists("Permissions.txt"); });
-    if (!applied) tryStep([&] {
+    tryStep([&] {
+        if (applied) return;
         AudioCodes codes = kAudioDefaults;
         if (link.fileExists(kAudioSetupFileName)) codes = audioCodesAtStartup(kAudioSetupFileName);
         set.gAudSource = codes.source;
@@ -96,7 +97,7 @@ Controller::Stage Controller::remoteFinish() {
     });
     tryStep([&] { display.ShowLocRem(); });
     tryStep([&] {
-        // The source is stepped on whatever routing row a left: picking a
+        // The source is stepped on the routing just brought in: picking a
         // source in the source box would also switch the audio to local and
         // undo a remote routing the operator stored.
         bring(&RadioState::gSourceReport, set.gAudSource, 4, 0.2, [&] {

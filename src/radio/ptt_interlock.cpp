@@ -25,8 +25,8 @@ PttInterlockDecision decidePttInterlock(bool allowed, const std::string& pttEnRe
     ++d.memory.passes;
     if (d.memory.passes >= kPttInterlockPasses) {
         d.memory.warned = true;
-        d.warning = allowed ? "Radio did not switch PTT enable on"
-                            : "Radio did not switch PTT enable off";
+        d.warning =
+            allowed ? "Radio did not switch PTT enable on" : "Radio did not switch PTT enable off";
     }
     return d;
 }

@@ -27,8 +27,8 @@ struct PttInterlockMemory {
 };
 
 struct PttInterlockDecision {
-    bool toggle = false;       // send the PTT-enable toggle now
-    std::string warning;       // text for the information line; empty for none
+    bool toggle = false;        // send the PTT-enable toggle now
+    std::string warning;        // text for the information line; empty for none
     PttInterlockMemory memory;  // what to remember for the next band check
 };
 

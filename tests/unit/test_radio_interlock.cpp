@@ -36,7 +36,7 @@ QString run(bool allowed, const QStringList& reports, PttInterlockMemory& m) {
 
 class TestRadioInterlock : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void decide_data();
     void decide();
     void sequences_data();
@@ -56,26 +56,30 @@ void TestRadioInterlock::decide_data() {
     const QString on = "Radio did not switch PTT enable on";
     QTest::newRow("allowed, enabled") << true << "'1" << none << false << "" << none;
     QTest::newRow("refused, disabled") << false << "'0" << none << false << "" << none;
-    QTest::newRow("allowed, disabled: toggle on") << true << "'0" << none << true << "" << sent(true, "'0");
-    QTest::newRow("refused, enabled: toggle off") << false << "'1" << none << true << "" << sent(false, "'1");
+    QTest::newRow("allowed, disabled: toggle on")
+        << true << "'0" << none << true << "" << sent(true, "'0");
+    QTest::newRow("refused, enabled: toggle off")
+        << false << "'1" << none << true << "" << sent(false, "'1");
     QTest::newRow("unknown report") << false << "  " << none << false << "" << none;
     QTest::newRow("odd report") << true << "'7" << none << false << "" << none;
-    QTest::newRow("unknown report forgets") << false << "  " << sent(false, "'1", 2, true) << false << "" << none;
-    QTest::newRow("first pass without following") << false << "'1" << sent(false, "'1") << false << ""
-                                                   << sent(false, "'1", 1);
-    QTest::newRow("second pass: warn off") << false << "'1" << sent(false, "'1", 1) << false << off
-                                           << sent(false, "'1", 2, true);
-    QTest::newRow("second pass: warn on") << true << "'0" << sent(true, "'0", 1) << false << on
-                                          << sent(true, "'0", 2, true);
-    QTest::newRow("warned: quiet") << false << "'1" << sent(false, "'1", 2, true) << false << ""
-                                   << sent(false, "'1", 2, true);
-    QTest::newRow("followed: settled") << false << "'0" << sent(false, "'1", 1) << false << "" << none;
-    QTest::newRow("followed after warning") << false << "'0" << sent(false, "'1", 2, true) << false << ""
-                                            << none;
-    QTest::newRow("new permission: toggle") << true << "'0" << sent(false, "'1", 2, true) << true << ""
-                                            << sent(true, "'0");
-    QTest::newRow("new report: toggle") << false << "'1" << sent(false, "'0", 2, true) << true << ""
-                                        << sent(false, "'1");
+    QTest::newRow("unknown report forgets")
+        << false << "  " << sent(false, "'1", 2, true) << false << "" << none;
+    QTest::newRow("first pass without following")
+        << false << "'1" << sent(false, "'1") << false << "" << sent(false, "'1", 1);
+    QTest::newRow("second pass: warn off")
+        << false << "'1" << sent(false, "'1", 1) << false << off << sent(false, "'1", 2, true);
+    QTest::newRow("second pass: warn on")
+        << true << "'0" << sent(true, "'0", 1) << false << on << sent(true, "'0", 2, true);
+    QTest::newRow("warned: quiet")
+        << false << "'1" << sent(false, "'1", 2, true) << false << "" << sent(false, "'1", 2, true);
+    QTest::newRow("followed: settled")
+        << false << "'0" << sent(false, "'1", 1) << false << "" << none;
+    QTest::newRow("followed after warning")
+        << false << "'0" << sent(false, "'1", 2, true) << false << "" << none;
+    QTest::newRow("new permission: toggle")
+        << true << "'0" << sent(false, "'1", 2, true) << true << "" << sent(true, "'0");
+    QTest::newRow("new report: toggle")
+        << false << "'1" << sent(false, "'0", 2, true) << true << "" << sent(false, "'1");
 }
 
 void TestRadioInterlock::decide() {
@@ -96,14 +100,18 @@ void TestRadioInterlock::sequences_data() {
     QTest::addColumn<bool>("allowed");
     QTest::addColumn<QStringList>("reports");
     QTest::addColumn<QString>("decisions");
-    QTest::newRow("radio follows at once") << false << QStringList{"'1", "'0", "'0", "'0"} << "T---";
+    QTest::newRow("radio follows at once")
+        << false << QStringList{"'1", "'0", "'0", "'0"} << "T---";
     QTest::newRow("radio never follows") << false << QStringList(8, "'1") << "T-W-----";
     QTest::newRow("radio never follows, allowed") << true << QStringList(5, "'0") << "T-W--";
-    QTest::newRow("follows on the second pass") << false << QStringList{"'1", "'1", "'0", "'0"} << "T---";
-    QTest::newRow("switched back by hand") << false << QStringList{"'1", "'0", "'1", "'0"} << "T-T-";
+    QTest::newRow("follows on the second pass")
+        << false << QStringList{"'1", "'1", "'0", "'0"} << "T---";
+    QTest::newRow("switched back by hand")
+        << false << QStringList{"'1", "'0", "'1", "'0"} << "T-T-";
     QTest::newRow("report changes after warning")
         << false << QStringList{"'1", "'1", "'1", "'1", "'0", "'1", "'1", "'1"} << "T-W--T-W";
-    QTest::newRow("blank until the status") << true << QStringList{"  ", "  ", "'0", "'1"} << "--T-";
+    QTest::newRow("blank until the status")
+        << true << QStringList{"  ", "  ", "'0", "'1"} << "--T-";
 }
 
 void TestRadioInterlock::sequences() {

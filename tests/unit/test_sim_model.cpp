@@ -622,24 +622,25 @@ void TestSimModel::keyingNeedsPttEnable_data() {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<bool>("keyed");
-    QTest::newRow("v601 K with PTT enable off") << Firmware::V601 << "ptt=0" << QByteArray("K")
-                                               << QByteArray("U\nJ07\n") << false;
-    QTest::newRow("adapt K with PTT enable off") << Firmware::Adapt << "ptt=0" << QByteArray("K")
-                                                << QByteArray("U\nJ07\n") << false;
+    QTest::newRow("v601 K with PTT enable off")
+        << Firmware::V601 << "ptt=0" << QByteArray("K") << QByteArray("U\nJ07\n") << false;
+    QTest::newRow("adapt K with PTT enable off")
+        << Firmware::Adapt << "ptt=0" << QByteArray("K") << QByteArray("U\nJ07\n") << false;
     QTest::newRow("nonadapt K with PTT enable off")
-        << Firmware::NonAdapt << "ptt=0" << QByteArray("KK") << QByteArray("U\nJ07\nU\nJ07\n") << false;
+        << Firmware::NonAdapt << "ptt=0" << QByteArray("KK") << QByteArray("U\nJ07\nU\nJ07\n")
+        << false;
     QTest::newRow("enabled, then K") << Firmware::NonAdapt << "ptt=0" << QByteArray("'1\nK")
                                      << QByteArray("'1\nK\nJ07\n") << true;
-    QTest::newRow("v601 toggled on, then K") << Firmware::V601 << "ptt=0" << QByteArray("'K")
-                                             << QByteArray("'1\nK\nJ07\n") << true;
+    QTest::newRow("v601 toggled on, then K")
+        << Firmware::V601 << "ptt=0" << QByteArray("'K") << QByteArray("'1\nK\nJ07\n") << true;
     QTest::newRow("disabled while keyed") << Firmware::Adapt << "" << QByteArray("K'0\nK")
                                           << QByteArray("K\nJ07\n'0\nU\nJ07\n") << false;
-    QTest::newRow("v601 toggled off while keyed") << Firmware::V601 << "" << QByteArray("K'")
-                                                  << QByteArray("K\nJ07\n'0\n") << false;
+    QTest::newRow("v601 toggled off while keyed")
+        << Firmware::V601 << "" << QByteArray("K'") << QByteArray("K\nJ07\n'0\n") << false;
     QTest::newRow("disabled while tuning") << Firmware::NonAdapt << "amp=4" << QByteArray("K'0\n")
                                            << QByteArray("K\nJ07\nT2\n'0\nT1\n") << false;
-    QTest::newRow("disabled again, no change") << Firmware::Adapt << "ptt=0" << QByteArray("'0\n")
-                                               << QByteArray("'0\n") << false;
+    QTest::newRow("disabled again, no change")
+        << Firmware::Adapt << "ptt=0" << QByteArray("'0\n") << QByteArray("'0\n") << false;
 }
 
 void TestSimModel::keyingNeedsPttEnable() {
@@ -677,7 +678,8 @@ void TestSimModel::modeChangeMovesAudio_data() {
     row("adapt USB to CW", adapt, "source=2", "M4\n", "M4\nH4\nS1\n", "H4 S1 '1");
     row("adapt combined to CW", adapt, "", "M4\nF1407400\n", "M4\nH4\nS1\nF1407400\n", "H4 S1 '1");
     row("v601 CW to USB", v601, "mode=4 source=4", "M\n", "M1\nH1\n'0\n", "H1 S0 '0");
-    row("nonadapt CW to LSB", nonad, "mode=4 source=4 sidetone=1", "mm\n", "M2\nH1\nS0\n", "H1 S0 '1");
+    row("nonadapt CW to LSB", nonad, "mode=4 source=4 sidetone=1", "mm\n", "M2\nH1\nS0\n",
+        "H1 S0 '1");
     row("adapt CW to AME", adapt, "mode=4 source=4", "M3\n", "M3\nH1\n", "H1 S0 '1");
     row("v601 CW with PTT off", v601, "mode=4 source=4 ptt=0", "M\n", "M1\nH1\n", "H1 S0 '0");
     row("v601 USB to LSB", v601, "", "M\n", "M2\n", "H1 S0 '1");
@@ -736,18 +738,20 @@ void TestSimModel::adaptCombinedKeepsChannel_data() {
     QTest::addColumn<double>("gap");  // seconds between the two lines
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("channel");
-    QTest::newRow("mode") << QByteArray("M1\nF0712500\n") << 0.0 << QByteArray("M1\nF0712500\n") << 7;
-    QTest::newRow("agc") << QByteArray("A4\nF0712500\n") << 0.0 << QByteArray("A4\nF0712500\n") << 7;
-    QTest::newRow("agc, lines 50 ms apart") << QByteArray("A1\nF0712500\n") << 0.05
-                                           << QByteArray("A1\nF0712500\n") << 7;
-    QTest::newRow("another frequency") << QByteArray("M1\nF1407400\n") << 0.0
-                                       << QByteArray("M1\nC--\nF1407400\n") << -1;
-    QTest::newRow("frequency a second later") << QByteArray("M1\nF0712500\n") << 1.0
-                                              << QByteArray("M1\nC--\nF0712500\n") << -1;
-    QTest::newRow("frequency alone") << QByteArray("F0712500\n") << 0.0
-                                     << QByteArray("C--\nF0712500\n") << -1;
-    QTest::newRow("after a refused code") << QByteArray("M5\nF0712500\n") << 0.0
-                                          << QByteArray("C--\nF0712500\n") << -1;
+    QTest::newRow("mode") << QByteArray("M1\nF0712500\n") << 0.0 << QByteArray("M1\nF0712500\n")
+                          << 7;
+    QTest::newRow("agc") << QByteArray("A4\nF0712500\n") << 0.0 << QByteArray("A4\nF0712500\n")
+                         << 7;
+    QTest::newRow("agc, lines 50 ms apart")
+        << QByteArray("A1\nF0712500\n") << 0.05 << QByteArray("A1\nF0712500\n") << 7;
+    QTest::newRow("another frequency")
+        << QByteArray("M1\nF1407400\n") << 0.0 << QByteArray("M1\nC--\nF1407400\n") << -1;
+    QTest::newRow("frequency a second later")
+        << QByteArray("M1\nF0712500\n") << 1.0 << QByteArray("M1\nC--\nF0712500\n") << -1;
+    QTest::newRow("frequency alone")
+        << QByteArray("F0712500\n") << 0.0 << QByteArray("C--\nF0712500\n") << -1;
+    QTest::newRow("after a refused code")
+        << QByteArray("M5\nF0712500\n") << 0.0 << QByteArray("C--\nF0712500\n") << -1;
 }
 
 void TestSimModel::adaptCombinedKeepsChannel() {

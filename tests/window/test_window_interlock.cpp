@@ -21,13 +21,15 @@ std::string withoutSync(std::string w) {
 }
 
 // Runs `passes` passes of the main loop.
-void passes(PanelHarness& h, int n) { QVERIFY(h.runPasses(n)); }
+void passes(PanelHarness& h, int n) {
+    QVERIFY(h.runPasses(n));
+}
 
 }  // namespace
 
 class TestWindowInterlock : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void localRadioToggledOnce_data();
     void localRadioToggledOnce();
     void remoteRadioFollows();
@@ -44,12 +46,14 @@ void TestWindowInterlock::localRadioToggledOnce_data() {
     const QString off = "Radio did not switch PTT enable off";
     const QString on = "Radio did not switch PTT enable on";
     QTest::newRow("v601 out of band") << Firmware::V601 << "0500000" << 1 << QByteArray("'") << off;
-    QTest::newRow("adapt out of band") << Firmware::Adapt << "0500000" << 1 << QByteArray("'0\n") << off;
-    QTest::newRow("nonadapt out of band") << Firmware::NonAdapt << "0500000" << 1 << QByteArray("'0\n")
-                                          << off;
-    QTest::newRow("v601 in band, disabled") << Firmware::V601 << "1407400" << 0 << QByteArray("'") << on;
-    QTest::newRow("nonadapt in band, disabled") << Firmware::NonAdapt << "0700000" << 0
-                                                << QByteArray("'1\n") << on;
+    QTest::newRow("adapt out of band")
+        << Firmware::Adapt << "0500000" << 1 << QByteArray("'0\n") << off;
+    QTest::newRow("nonadapt out of band")
+        << Firmware::NonAdapt << "0500000" << 1 << QByteArray("'0\n") << off;
+    QTest::newRow("v601 in band, disabled")
+        << Firmware::V601 << "1407400" << 0 << QByteArray("'") << on;
+    QTest::newRow("nonadapt in band, disabled")
+        << Firmware::NonAdapt << "0700000" << 0 << QByteArray("'1\n") << on;
 }
 
 // A radio under its front panel's control does not follow the toggle: it

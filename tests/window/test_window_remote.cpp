@@ -178,7 +178,7 @@ void TestWindowRemote::audioReloadAfterDialog() {
     QVERIFY(!h.c->req.reqAudioReload);
 }
 
-// Row b steps the source on the routing row a left: the radio ends with the
+// The source is stepped on the routing just brought in: the radio ends with the
 // routing and the source stored, each sent no more often than needed.
 void TestWindowRemote::storedRoutingAndSource_data() {
     QTest::addColumn<int>("fw");
@@ -186,15 +186,24 @@ void TestWindowRemote::storedRoutingAndSource_data() {
     QTest::addColumn<int>("source");
     QTest::addColumn<QString>("stored");  // routing and source lines of AudioSetup.txt
     QTest::addColumn<QByteArray>("expected");
-    const int v601 = int(Firmware::V601), nonad = int(Firmware::NonAdapt), adapt = int(Firmware::Adapt);
-    QTest::newRow("v601 local to remote, MIC to PATCH") << v601 << 1 << 1 << "\"0 H3" << QByteArray("\"\nHH\n");
-    QTest::newRow("nonadapt local to remote, MIC to PATCH") << nonad << 1 << 1 << "\"0 H3" << QByteArray("\"0\nHH\n");
-    QTest::newRow("adapt local to remote, PATCH to AUDIO2") << adapt << 1 << 3 << "\"0 H2" << QByteArray("\"0\nHH\n");
-    QTest::newRow("v601 remote kept, AUDIO2 to MIC") << v601 << 0 << 2 << "\"0 H1" << QByteArray("HH\n");
-    QTest::newRow("nonadapt remote kept, MIC to AUDIO2") << nonad << 0 << 1 << "\"0 H2" << QByteArray("H\n");
-    QTest::newRow("nonadapt remote kept, source kept") << nonad << 0 << 3 << "\"0 H3" << QByteArray("");
-    QTest::newRow("v601 remote to local, MIC to AUDIO2") << v601 << 0 << 1 << "\"1 H2" << QByteArray("\"\nH\n");
-    QTest::newRow("adapt remote to local, source kept") << adapt << 0 << 2 << "\"1 H2" << QByteArray("\"1\n");
+    const int v601 = int(Firmware::V601), nonad = int(Firmware::NonAdapt),
+              adapt = int(Firmware::Adapt);
+    QTest::newRow("v601 local to remote, MIC to PATCH")
+        << v601 << 1 << 1 << "\"0 H3" << QByteArray("\"\nHH\n");
+    QTest::newRow("nonadapt local to remote, MIC to PATCH")
+        << nonad << 1 << 1 << "\"0 H3" << QByteArray("\"0\nHH\n");
+    QTest::newRow("adapt local to remote, PATCH to AUDIO2")
+        << adapt << 1 << 3 << "\"0 H2" << QByteArray("\"0\nHH\n");
+    QTest::newRow("v601 remote kept, AUDIO2 to MIC")
+        << v601 << 0 << 2 << "\"0 H1" << QByteArray("HH\n");
+    QTest::newRow("nonadapt remote kept, MIC to AUDIO2")
+        << nonad << 0 << 1 << "\"0 H2" << QByteArray("H\n");
+    QTest::newRow("nonadapt remote kept, source kept")
+        << nonad << 0 << 3 << "\"0 H3" << QByteArray("");
+    QTest::newRow("v601 remote to local, MIC to AUDIO2")
+        << v601 << 0 << 1 << "\"1 H2" << QByteArray("\"\nH\n");
+    QTest::newRow("adapt remote to local, source kept")
+        << adapt << 0 << 2 << "\"1 H2" << QByteArray("\"1\n");
     QTest::newRow("nonadapt from OFF/CW, remote") << nonad << 0 << 4 << "\"0 H1" << QByteArray("");
 }
 
@@ -207,8 +216,9 @@ void TestWindowRemote::storedRoutingAndSource() {
     PanelHarness h(static_cast<Firmware>(fw), true);
     const std::string r = stored.section(' ', 0, 0).toStdString();
     const std::string src = stored.section(' ', 1, 1).toStdString();
-    writeLines("AudioSetup.txt", {src + " Phone Audio Source", "'1 PTT Enable", r + " LocalRemote Audio",
-                                  "H3 Digital Audio Source", "V2 Digital VOX: [V1|V2|V3]"});
+    writeLines("AudioSetup.txt",
+               {src + " Phone Audio Source", "'1 PTT Enable", r + " LocalRemote Audio",
+                "H3 Digital Audio Source", "V2 Digital VOX: [V1|V2|V3]"});
     h.model.state.routing = routing;
     h.model.state.source = source;
     std::string w = initTraffic(h);
