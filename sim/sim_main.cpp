@@ -36,14 +36,16 @@ void onStopSignal(int sig) {
 
 constexpr const char* kUsage =
     "usage: tolvane-sim [--folder DIR] [--port N] [--firmware v601|adapt|nonadapt] [--local]\n"
-    "                   [--warmup SECONDS] [--tune-step SECONDS] [--trace] [--help]\n"
+    "                   [--warmup SECONDS] [--tune-step SECONDS] [--log-lines N] [--trace]\n"
+    "                   [--help]\n"
     "\n"
     "A Tolvane radio on a pseudo-terminal, linked as DIR/ports/COMN (defaults: folder \".\",\n"
     "port 1, firmware v601). It starts under remote control on 14.07400 MHz USB, or under\n"
     "local control with --local. The amplifier warms up in --warmup seconds (3) and tunes in\n"
     "two --tune-step steps (1 s each); --trace prints every command and report. It answers\n"
     "at the line speed the panel sets on the terminal (7 data bits, odd parity, 1 stop bit\n"
-    "in time; the pseudo-terminal itself carries 8-bit characters). It runs until\n"
+    "in time; the pseudo-terminal itself carries 8-bit characters). The radio keeps the\n"
+    "last --log-lines commands it took (1000) in its log. It runs until\n"
     "SIGTERM, SIGINT or the console command quit; the end of standard input does not stop it.\n"
     "\n";
 
@@ -110,6 +112,7 @@ struct Options {
     bool trace = false;
     double warmup = 3.0;
     double tuneStep = 1.0;
+    int logLines = static_cast<int>(RadioModel::kDefaultLogLines);
 };
 
 bool parseSeconds(const std::string& text, double& seconds) {
@@ -144,6 +147,7 @@ int parseOptions(int argc, char** argv, Options& opt) {
         } else if (arg == "--firmware" && value(v) && parseFirmware(v, opt.firmware)) {
         } else if (arg == "--warmup" && value(v) && parseSeconds(v, opt.warmup)) {
         } else if (arg == "--tune-step" && value(v) && parseSeconds(v, opt.tuneStep)) {
+        } else if (arg == "--log-lines" && value(v) && parseNumber(v, 1, 999999, opt.logLines)) {
         } else {
             std::fprintf(stderr, "tolvane-sim: bad argument \"%s\"%s\n\n", arg.c_str(),
                          v.empty() ? "" : (" \"" + v + "\"").c_str());
@@ -292,6 +296,7 @@ class Simulator {
         radio_.state.remote = !opt.local;
         radio_.warmupSeconds = opt.warmup;
         radio_.tuneStepSeconds = opt.tuneStep;
+        radio_.setCommandLogLines(static_cast<std::size_t>(opt.logLines));
     }
 
     int run() {
@@ -330,7 +335,7 @@ class Simulator {
                 const ssize_t n = ::read(pty_.master(), buf, sizeof buf);
                 if (n > 0) {
                     followLineSpeed();  // the answer goes out at the speed set now
-                    const std::size_t before = radio_.commandsSeen().size();
+                    const std::size_t before = radio_.commandsTaken();
                     radio_.received(std::string_view(buf, static_cast<std::size_t>(n)), elapsed());
                     traceCommands(before);
                 } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
@@ -418,10 +423,12 @@ class Simulator {
         }
     }
 
+    // Prints the commands taken since `from` lines had been taken.
     void traceCommands(std::size_t from) {
         if (!trace_) return;
-        const auto& seen = radio_.commandsSeen();
-        for (std::size_t i = from; i < seen.size(); ++i) {
+        const std::vector<std::string> seen = radio_.commandsSeen();
+        const std::size_t fresh = std::min(radio_.commandsTaken() - from, seen.size());
+        for (std::size_t i = seen.size() - fresh; i < seen.size(); ++i) {
             if (seen[i] == " ") continue;  // the local-mode heartbeat
             say("  panel> " + seen[i] + "\n");
         }

@@ -104,6 +104,10 @@ void Controller::dispatchRequests(Stage& next, bool& leave) {
             return;
         }
         if (row.flag == tolvane::req<&Requests::reqAudioReload>) {
+            // The re-sync takes charge of the radio: only under remote
+            // control. Under local control the request waits for the next
+            // REMOTE initialisation, which applies the audio settings.
+            if (ps.gControlMode != "REMOTE") continue;
             req.reqAudioReload = false;
             next = Stage::AudioResync;
             leave = true;

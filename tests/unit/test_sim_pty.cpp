@@ -158,6 +158,7 @@ class TestSimPty : public QObject {
     void answersAtTheLineSpeed();
     void lifecycle();
     void usage();
+    void logLinesOption();
 };
 
 void TestSimPty::init() {
@@ -206,6 +207,7 @@ void TestSimPty::commandTable_data() {
          {"\"0\n", "\"0\n"},
          {"\"\n", ""},
          {"'0\n", "'0\n"},
+         {"'1\n", "'1\n"},  // PTT enable back on: the tail keys the radio
          {"Z\n", "Z0\n"}});
     row("nonadapt", "!\nQT1\nQC0\n.\n",
         {{"mm\n", "M3\n"},
@@ -217,6 +219,7 @@ void TestSimPty::commandTable_data() {
          {"d\n", ""},
          {"\"0\n", "\"0\n"},
          {"'0\n", "'0\n"},
+         {"'1\n", "'1\n"},
          {"Z\n", "Z0\n"}});
 }
 
@@ -424,6 +427,29 @@ void TestSimPty::usage() {
     QVERIFY(bad.waitForFinished(2000));
     QCOMPARE(bad.exitCode(), 2);
     QVERIFY(!QFileInfo::exists(dir.path() + "/ports"));
+}
+
+// The command log keeps the lines asked for; the trace goes on after it is full.
+void TestSimPty::logLinesOption() {
+    QProcess help;
+    help.start(simPath(), {"--help"});
+    QVERIFY(help.waitForFinished(2000));
+    QVERIFY(help.readAllStandardOutput().contains("--log-lines"));
+    for (const char* bad : {"0", "x", "-3", "1234567"}) {
+        QTemporaryDir dir;
+        QProcess p;
+        p.start(simPath(), {"--folder", dir.path(), "--log-lines", bad});
+        QVERIFY(p.waitForFinished(2000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardError().contains("--log-lines"));
+    }
+    Sim sim;
+    QVERIFY2(sim.start({"--log-lines", "2", "--trace"}), sim.banner.constData());
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(sim.exchange("Z\n", "Z0\n"), QByteArray("Z0\n"));
+        QCOMPARE(sim.readConsoleLine(2000).trimmed(), QByteArray("panel> Z"));
+        QCOMPARE(sim.readConsoleLine(2000).trimmed(), QByteArray("radio> Z0"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSimPty)
