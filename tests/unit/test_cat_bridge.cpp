@@ -171,7 +171,7 @@ void TestCatBridge::wire_data() {
     add("v601 MD1", Firmware::V601) << QByteArray("MD1;") << QByteArray("M\n") << QStringList{} << "1407400" << 2;
     add("adapt MD1", Firmware::Adapt) << QByteArray("MD1;") << QByteArray("M2\nF1407400\n") << QStringList{} << "1407400" << 2;
     add("nonadapt MD1", Firmware::NonAdapt) << QByteArray("MD1;") << QByteArray("m\n") << QStringList{} << "1407400" << 2;
-    add("v601 MD3 then MD", Firmware::V601) << QByteArray("MD3;MD;") << QByteArray("MMM\n") << QStringList{"MD3;"} << "1407400" << 4;
+    add("v601 MD3 then MD", Firmware::V601) << QByteArray("MD3;MD;") << QByteArray("MMM\n'") << QStringList{"MD3;"} << "1407400" << 4;
     add("adapt MD3 then MD", Firmware::Adapt) << QByteArray("MD3;MD;") << QByteArray("M4\nF1407400\n") << QStringList{"MD3;"} << "1407400" << 4;
     add("nonadapt MD3 then MD", Firmware::NonAdapt) << QByteArray("MD3;MD;") << QByteArray("mmm\n") << QStringList{"MD3;"} << "1407400" << 4;
     add("v601 MD5", Firmware::V601) << QByteArray("MD5;") << QByteArray("MM\n") << QStringList{} << "1407400" << 3;
@@ -249,7 +249,9 @@ void TestCatBridge::shortRemainderWaitsForNextReceive() {
     CatRig rig(Firmware::V601);
     rig.station("MD1;MD3;FA;");  // ten characters, then one; MD3 replaces MD1
     QCOMPARE(rig.panel.inputs, (std::vector<std::string>{"MD1;MD3;FA"}));
-    QCOMPARE(rig.toRadio(), std::string("MMM\n"));
+    // A v601 radio switches PTT enable off with a mode change; the band
+    // check switches it on again.
+    QCOMPARE(QByteArray::fromStdString(rig.toRadio()), QByteArray("MMM\n'"));
     QCOMPARE(rig.toStation(), QStringList{});
     QCOMPARE(rig.bridge.input().tail(), std::string("FA"));
     rig.station("MD;");
@@ -481,7 +483,8 @@ void TestCatBridge::latestSetOfEachKindKept() {
                                               {K::ModeSet, "M4"}};
     QVERIFY(rig.bridge.pending() == waiting);
     rig.bridge.CatCmd();
-    QCOMPARE(rig.toRadio(), std::string("F1010000\nMMM\n"));
+    // The mode change switched PTT enable off on this firmware: back on.
+    QCOMPARE(QByteArray::fromStdString(rig.toRadio()), QByteArray("F1010000\nMMM\n'"));
     QCOMPARE(rig.toStation(), (QStringList{"FA00014074000;", "FA00014074000;", "MD2;"}));
     QCOMPARE(rig.radio.model.state.freq, std::string("1010000"));
     QCOMPARE(rig.radio.model.state.mode, 4);
