@@ -139,11 +139,12 @@ private:
     Stage reopenLostPort();
     Stage radioPortFailed(const PortError& e);
     std::string lostPortSaid_;  // the other device a lost port's path led to, said once
-    void catLeftovers();
+    // How long the pass's yield may block (seconds).
     double idleWait();
-    static constexpr double kCatQuiet = 0.05;
-    double catQuietSince_ = -1.0;
-    int catQuietCount_ = 0;
+    static constexpr double kLongestIdleWait = 0.25;
+    // Shows the reports read since the display was last brought up to date
+    // and runs the band check with them.
+    void showReports();
     void connectHandlers();
     void installSetupDialogs();
     void restorePanelState();

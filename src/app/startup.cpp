@@ -44,9 +44,11 @@ Controller::Stage Controller::prepare() {
     ps.gAppTitle = kTitle;
     // 2. One copy per working folder.
     if (anotherInstance()) {
+        // Nothing is saved or closed on the way out, not even when a
+        // termination signal closes the message.
+        ending_ = true;
         shell_.messageBox(ps.gAppTitle + " is already running. OK to Close this program.",
                           ps.gAppTitle);
-        ending_ = true;
         shell_.endProgram();
         throw StopRunning{};
     }
@@ -198,7 +200,9 @@ void Controller::SetUpCatPort() {
     PortConfig cfg;
     cfg.portNumber = portNumberValue(set.gCatPort);
     cfg.flow = flow;
-    cfg.settings = set.gCatSettings;
+    // The port keeps one spelling of its settings, whatever blanks the
+    // dialog's list items brought in.
+    cfg.settings = normalLineSettings(set.gCatSettings);
     cfg.receiveThreshold = 3;
     cat_->reset();
     catPort_.open(cfg);

@@ -54,22 +54,42 @@ void RadioLink::writeDirect(std::string_view text) { port_.write(text); }
 
 void RadioLink::ReportError(const std::string& message) { panel_.reportError(message); }
 
+namespace {
+// What a path that is not a regular file names, for the information line.
+const char* fileKind(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a plain file";
+}
+}  // namespace
+
 bool RadioLink::fileExists(const std::string& path) {
     ReportError("");
-    int err = 0;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        err = errno;
-    } else {
-        struct stat sb;
-        if (fstat(fd, &sb) != 0)
-            err = errno;
-        else if (S_ISDIR(sb.st_mode))
-            err = EISDIR;
-        if (::close(fd) != 0 && err == 0) err = errno;
+    // Only a regular file is a settings file. Anything else is never opened:
+    // a FIFO would block the open until a writer came, and a device may be a
+    // serial port whose lines an open would raise.
+    struct stat sb {};
+    int err = ::stat(path.c_str(), &sb) == 0 ? 0 : errno;
+    std::string why;
+    if (err == 0 && S_ISDIR(sb.st_mode)) {
+        err = EISDIR;
+    } else if (err == 0 && !S_ISREG(sb.st_mode)) {
+        err = EINVAL;
+        why = std::string("Not a regular file (") + fileKind(sb.st_mode) + "), treated as missing";
+        notRegularFiles.push_back(path);
+    } else if (err == 0) {
+        int fd;
+        do {
+            fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) err = errno;
+        if (fd >= 0 && ::close(fd) != 0 && err == 0 && errno != EINTR) err = errno;
     }
     if (err == 0) return true;
-    ReportError("fileExists(" + path + "): Err " + std::to_string(err) + ". " + std::strerror(err));
+    if (why.empty()) why = std::strerror(err);
+    ReportError("fileExists(" + path + "): Err " + std::to_string(err) + ". " + why);
     return false;
 }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/serial_port.h"
@@ -33,7 +34,13 @@ public:
     void writeDirect(std::string_view text);
     void Delay(double seconds);
     void ReportError(const std::string& message);
+    // True when `path` is a regular file that opens for reading. Anything
+    // else reports itself on the information line and counts as missing; a
+    // path that exists but is no regular file (a FIFO, a device) is also
+    // kept in notRegularFiles, so that the panel can name it once start-up
+    // is done.
     bool fileExists(const std::string& path);
+    std::vector<std::string> notRegularFiles;
     // The radio port's event handler (runs only while the program yields).
     void MSComm1_OnComm(int event);
     PortFlags comm1;
