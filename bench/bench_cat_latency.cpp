@@ -5,9 +5,12 @@
 // random jitter so that sends also land while the panel is busy with a
 // heartbeat, and measures from writing the last character of "FA;" to
 // reading the last character of the answer "FA000nnnnnnn0;".
-#include <stdlib.h>
-#include <termios.h>
-
+//
+// Then the burst: forty frequency sets written at once, several times at
+// different moments of the heartbeat's cycle. For each it measures when the
+// radio got the last requested frequency, how many sets reached the radio
+// (stale ones replayed after the last count separately) and the longest gap
+// between heartbeat characters around it.
 #include <cstdio>
 #include <random>
 
@@ -18,76 +21,6 @@ namespace {
 
 constexpr double kAnswerTimeout = 2.0;
 constexpr int kGiveUpAfterMisses = 10;
-
-// The station software's end of the CAT line.
-class CatLine {
-  public:
-    explicit CatLine(const std::string& linkPath) {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            throw std::runtime_error(std::string("cannot make a pseudo-terminal: ") +
-                                     std::strerror(errno));
-        const char* slave = ::ptsname(master_);
-        if (slave == nullptr) throw std::runtime_error("ptsname failed");
-        termios tio{};
-        if (::tcgetattr(master_, &tio) == 0) {
-            ::cfmakeraw(&tio);
-            ::tcsetattr(master_, TCSANOW, &tio);
-        }
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        if (::symlink(slave, linkPath.c_str()) != 0)
-            throw std::runtime_error("cannot link " + linkPath + ": " + std::strerror(errno));
-    }
-    ~CatLine() {
-        if (master_ >= 0) ::close(master_);
-    }
-    CatLine(const CatLine&) = delete;
-    CatLine& operator=(const CatLine&) = delete;
-
-    void write(const std::string& text) {
-        std::size_t off = 0;
-        const Clock::time_point end = Clock::now() + std::chrono::seconds(1);
-        while (off < text.size()) {
-            const ssize_t n = ::write(master_, text.data() + off, text.size() - off);
-            if (n > 0) {
-                off += static_cast<std::size_t>(n);
-            } else if (Clock::now() > end) {
-                throw std::runtime_error("cannot write to the CAT line");
-            } else {
-                pollfd p{master_, POLLOUT, 0};
-                ::poll(&p, 1, 10);
-            }
-        }
-    }
-
-    // Reads what arrives within `timeoutMs`; returns the bytes (may be empty).
-    std::string read(int timeoutMs) {
-        pollfd p{master_, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0) return {};
-        char buf[512];
-        const ssize_t n = ::read(master_, buf, sizeof buf);
-        if (n > 0) return std::string(buf, static_cast<std::size_t>(n));
-        if (p.revents & (POLLHUP | POLLERR)) {  // nobody holds the slave open
-            timespec ts{0, static_cast<long>(std::min(timeoutMs, 20)) * 1'000'000L};
-            nanosleep(&ts, nullptr);
-        }
-        return {};
-    }
-
-    // Discards whatever arrives during `seconds`; returns the byte count.
-    std::size_t drain(double seconds) {
-        std::size_t bytes = 0;
-        const Clock::time_point end =
-            Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-        do {
-            bytes += read(seconds > 0 ? 10 : 0).size();
-        } while (Clock::now() < end);
-        return bytes;
-    }
-
-  private:
-    int master_ = -1;
-};
 
 bool isFrequencyAnswer(const std::string& s) {
     if (s.size() != 14 || s.compare(0, 5, "FA000") != 0 || s.compare(12, 2, "0;") != 0)
@@ -112,21 +45,94 @@ void printFigures(const char* label, std::vector<double> ms) {
                 ms.size(), ms.front(), median(ms), percentile(ms, 95), ms.back());
 }
 
+struct BurstFigure {
+    double reachSeconds = -1.0;  // burst written to the last frequency at the radio
+    int setsToRadio = 0;
+    int staleAfterLast = 0;
+    double longestBeatGap = 0.0;
+};
+
+BurstFigure burstOnce(Bench& b, CatLine& cat, int k) {
+    constexpr int kSets = 40;
+    std::string text;
+    std::string last;
+    for (int i = 0; i < kSets; ++i) {
+        last = std::to_string(1000000 + 100000 * (k % 9) + 100 * (i + 1));
+        text += "FA000" + last + "0;";
+    }
+    b.trace().pump(0);
+    const int from = b.trace().size();
+    cat.write(text);
+    const Clock::time_point sent = Clock::now();
+    BurstFigure f;
+    const int at = b.trace().waitFor("panel> F" + last, 6.0, from);
+    if (at >= 0) f.reachSeconds = secondsBetween(sent, b.trace().line(at).readAt);
+    // Watch a while longer: stale sets, and the heartbeat going on.
+    const Clock::time_point end = sent + std::chrono::seconds(7);
+    while (Clock::now() < end) {
+        checkInterrupted();
+        b.trace().pump(50);
+        cat.drain(0.0);
+    }
+    std::vector<Clock::time_point> beats;
+    for (int i = 0; i < b.trace().size(); ++i) {
+        const TraceLine& l = b.trace().line(i);
+        if (l.text == "  panel> U" && secondsBetween(sent, l.readAt) > -3.0) beats.push_back(l.readAt);
+        if (i < from || l.text.rfind("  panel> F", 0) != 0) continue;
+        ++f.setsToRadio;
+        if (at >= 0 && i > at) ++f.staleAfterLast;
+    }
+    for (std::size_t i = 1; i < beats.size(); ++i)
+        f.longestBeatGap = std::max(f.longestBeatGap, secondsBetween(beats[i - 1], beats[i]));
+    return f;
+}
+
+void runBursts(Bench& b, CatLine& cat, int bursts) {
+    std::printf("CAT burst: 40 frequency sets written at once, %d times\n", bursts);
+    double worstReach = 0.0, worstGap = 0.0;
+    int missing = 0, stale = 0;
+    for (int k = 0; k < bursts; ++k) {
+        sleepSeconds(0.45 * k);  // another moment of the heartbeat's cycle each time
+        const BurstFigure f = burstOnce(b, cat, k);
+        if (f.reachSeconds < 0) ++missing;
+        worstReach = std::max(worstReach, f.reachSeconds);
+        worstGap = std::max(worstGap, f.longestBeatGap);
+        stale += f.staleAfterLast;
+        std::printf("  burst %d: last frequency at the radio after %s, %d set(s) sent to the radio, "
+                    "%d stale after it, longest heartbeat gap %.2f s\n",
+                    k + 1,
+                    f.reachSeconds < 0 ? "(never)"
+                                       : (std::to_string(static_cast<int>(f.reachSeconds * 1000)) +
+                                          " ms")
+                                             .c_str(),
+                    f.setsToRadio, f.staleAfterLast, f.longestBeatGap);
+        std::fflush(stdout);
+    }
+    std::printf("CAT burst of 40 sets: last frequency at the radio within %.2f s (worst of %d%s), "
+                "%d stale set(s) replayed, longest heartbeat gap %.2f s   goals <= 3 s, gap < "
+                "2.5 s\n",
+                worstReach, bursts, missing > 0 ? ", some NEVER" : "", stale, worstGap);
+}
+
 int run(int argc, char** argv) {
     int count = 200;
+    int bursts = 5;
     int seed = 1;
     for (int i = 1; i < argc; ++i) {
         if (intOption(argc, argv, i, "--count", 1, 5000, count)) continue;
+        if (intOption(argc, argv, i, "--bursts", 0, 50, bursts)) continue;
         if (intOption(argc, argv, i, "--seed", 0, 1'000'000, seed)) continue;
         if (std::strcmp(argv[i], "--help") == 0) {
-            std::printf("usage: %s [--count N] [--seed S]   (queries, 200; jitter seed, 1)\n",
-                        argv[0]);
+            std::printf(
+                "usage: %s [--count N] [--seed S] [--bursts B]   (queries, 200; jitter seed, 1; "
+                "bursts of 40 sets, 5)\n",
+                argv[0]);
             return 0;
         }
         throw std::runtime_error(std::string("unknown argument \"") + argv[i] + "\"");
     }
     // Worst case per query: the spacing, the answer time-out and a drain.
-    installStopHandlers(static_cast<unsigned>(90 + count));
+    installStopHandlers(static_cast<unsigned>(90 + count + 12 * bursts));
     const Binaries bins = locateBinaries(argv[0]);
 
     Bench b(bins);
@@ -229,6 +235,8 @@ int run(int argc, char** argv) {
         "%d\n",
         unanswered, malformed);
     for (const std::string& s : oddAnswers) std::printf("  odd answer: \"%s\"\n", s.c_str());
+    std::fflush(stdout);
+    if (bursts > 0) runBursts(b, cat, bursts);
     return 0;
 }
 

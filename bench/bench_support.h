@@ -8,9 +8,11 @@
 #include <limits.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -464,10 +466,12 @@ class Bench {
             fail("the simulator did not link ports/COM1");
     }
 
-    // Starts the panel in the working folder, without a screen.
-    void startPanel() {
+    // Starts the panel in the working folder, without a screen (or another
+    // program that plays the panel, with its arguments).
+    void startPanel(const std::string& program = {}, std::vector<std::string> args = {}) {
         ChildOptions opts;
-        opts.program = bins_.panel;
+        opts.program = program.empty() ? bins_.panel : program;
+        opts.args = std::move(args);
         opts.workdir = dir_.path();
         opts.extraEnv = {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=" + dir_.file("runtime")};
         opts.logPath = dir_.file("panel.log");
@@ -523,6 +527,76 @@ class Bench {
     TraceReader trace_;
     Child sim_;
     Child panel_;
+};
+
+// The station software's end of the CAT line.
+class CatLine {
+  public:
+    explicit CatLine(const std::string& linkPath) {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            throw std::runtime_error(std::string("cannot make a pseudo-terminal: ") +
+                                     std::strerror(errno));
+        const char* slave = ::ptsname(master_);
+        if (slave == nullptr) throw std::runtime_error("ptsname failed");
+        termios tio{};
+        if (::tcgetattr(master_, &tio) == 0) {
+            ::cfmakeraw(&tio);
+            ::tcsetattr(master_, TCSANOW, &tio);
+        }
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        if (::symlink(slave, linkPath.c_str()) != 0)
+            throw std::runtime_error("cannot link " + linkPath + ": " + std::strerror(errno));
+    }
+    ~CatLine() {
+        if (master_ >= 0) ::close(master_);
+    }
+    CatLine(const CatLine&) = delete;
+    CatLine& operator=(const CatLine&) = delete;
+
+    void write(const std::string& text) {
+        std::size_t off = 0;
+        const Clock::time_point end = Clock::now() + std::chrono::seconds(1);
+        while (off < text.size()) {
+            const ssize_t n = ::write(master_, text.data() + off, text.size() - off);
+            if (n > 0) {
+                off += static_cast<std::size_t>(n);
+            } else if (Clock::now() > end) {
+                throw std::runtime_error("cannot write to the CAT line");
+            } else {
+                pollfd p{master_, POLLOUT, 0};
+                ::poll(&p, 1, 10);
+            }
+        }
+    }
+
+    // Reads what arrives within `timeoutMs`; returns the bytes (may be empty).
+    std::string read(int timeoutMs) {
+        pollfd p{master_, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0) return {};
+        char buf[512];
+        const ssize_t n = ::read(master_, buf, sizeof buf);
+        if (n > 0) return std::string(buf, static_cast<std::size_t>(n));
+        if (p.revents & (POLLHUP | POLLERR)) {  // nobody holds the slave open
+            timespec ts{0, static_cast<long>(std::min(timeoutMs, 20)) * 1'000'000L};
+            nanosleep(&ts, nullptr);
+        }
+        return {};
+    }
+
+    // Discards whatever arrives during `seconds`; returns the byte count.
+    std::size_t drain(double seconds) {
+        std::size_t bytes = 0;
+        const Clock::time_point end =
+            Clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+        do {
+            bytes += read(seconds > 0 ? 10 : 0).size();
+        } while (Clock::now() < end);
+        return bytes;
+    }
+
+  private:
+    int master_ = -1;
 };
 
 // --- what the kernel knows about a process ---

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "cat/cat_bridge.h"
 #include "panel/frm_tolvane.h"
@@ -67,6 +68,13 @@ Controller::Controller(FrmTolvane& form, Shell& shell, Clock& clock, SerialPort&
     cat_ = std::make_unique<CatBridge>(catPort_, link, *catPanel_);
     receiver_ = std::make_unique<ReceiverControls>(*this);
     receiver_->connectHandlers();
+    // CAT sets wait for the heartbeat rather than delay it.
+    cat_->heartbeatDueIn = [this] {
+        if (ps.gControlMode != "REMOTE" || st.gSyncTime == 0)
+            return std::numeric_limits<double>::infinity();
+        double now = clock_.now();
+        return 2.0 - (now - midnightCorrected(st.gSyncTime, now));
+    };
     installSetupDialogs();
     connectHandlers();
 }
@@ -190,16 +198,42 @@ bool Controller::radioPortVanished() {
     } catch (const std::exception&) {
     }
     ps.gRadioPortLost = true;
+    lostPortSaid_.clear();
     setCaption(form_.ui->lblComStat, "No Com");
     link.ReportError("Radio port lost: waiting for it to come back...");
     return true;
 }
 
+// The number is not resolved afresh for a lost port: that takes Port Setup.
+// A path that now leads to another device is said once per device.
+bool Controller::lostPortBack() {
+    if (!ps.gRadioPortLost || radioPort_.isOpen()) return false;
+    LostDeviceState s = radioPort_.lostDevice();
+    if (s.where == LostDevice::Replaced && s.now != lostPortSaid_) {
+        lostPortSaid_ = s.now;
+        link.ReportError("Radio port: " + s.path + ": leads to " + s.now + " now, not to " + s.had +
+                         "; not opened. Apply Port Setup to use it.");
+    }
+    return s.where == LostDevice::Back;
+}
+
+Controller::Stage Controller::reopenLostPort() {
+    try {
+        radioPort_.reopenLost();
+    } catch (const PortError&) {
+        return Stage::QueryLoop;  // still lost: looked at again on the next pass
+    }
+    ps.gRadioPortLost = false;
+    ps.gRadioPortOk = true;
+    setCaption(form_.ui->lblComStat, "COM" + set.gRadioPort);
+    setCaption(form_.ui->txtInfo, "Querying radio status");
+    return Stage::Query;
+}
+
 Controller::Stage Controller::queryLoop() {
     shell_.yield();
-    // A lost radio port that is there again is opened with the same settings.
-    if (ps.gRadioPortLost && comPortAvailable(portNumberValue(set.gRadioPort)))
-        req.reqPortReopen = true;
+    // A lost radio port is opened again when the device it had is back.
+    if (lostPortBack()) return reopenLostPort();
     if (req.reqPortReopen) {
         req.reqPortReopen = false;
         return Stage::OpenPort;
@@ -327,13 +361,28 @@ Controller::Stage Controller::loopEntry() {
         if (caption(ui->lblSplit) == "Split On") form_.optTXVFO[1]->setChecked(true);
         if (caption(ui->cmbStepSize).empty()) setCaption(ui->cmbStepSize, "OFF");
     });
+    // Settings files that were no regular files were ignored; the progress
+    // messages of the stages have overwritten that, so say it once more.
+    if (!link.notRegularFiles.empty()) {
+        std::vector<std::string>& seen = link.notRegularFiles;
+        std::string names;
+        for (size_t i = 0; i < seen.size(); ++i)
+            if (std::find(seen.begin(), seen.begin() + static_cast<long>(i), seen[i]) ==
+                seen.begin() + static_cast<long>(i))
+                names += (names.empty() ? "" : ", ") + seen[i];
+        seen.clear();
+        link.ReportError("Not a regular file, treated as missing: " + names);
+    }
     ps.gErrorRuleArmed = true;
     return Stage::Pass;
 }
 
 void Controller::SyncTick() {
     link.gSendSync(st.gSyncChar);
-    if (pendingRadioInput() > 0) link.ReadRadio();
+    if (pendingRadioInput() > 0) {
+        link.ReadRadio();
+        showReports();
+    }
     auto* ui = form_.ui;
     if (st.gSyncReply) {
         st.gSyncMissCount = 0;
@@ -358,11 +407,15 @@ void Controller::SyncTick() {
     }
 }
 
-// How long the pass's yield may block: until the heartbeat or the blanking
-// of the sync lamp falls due, shorter while an external push-to-talk switch
-// is watched or CAT input waits, and never longer than half a second.
+// How long the pass's yield may block: not at all while radio input waits
+// to be read (it is read and shown in this pass); otherwise until the
+// heartbeat or the blanking of the sync lamp falls due, shorter while an
+// external push-to-talk switch is watched or the CAT bridge has work coming
+// due, and never longer than a quarter of a second. Port input, window
+// events and a termination signal end the wait earlier.
 double Controller::idleWait() {
-    double wait = 0.5;
+    if (st.gRadioBreak || pendingRadioInput() > 0) return 0.0;
+    double wait = kLongestIdleWait;
     if (ps.gControlMode == "REMOTE") {
         double now = clock_.now();
         double since = now - midnightCorrected(st.gSyncTime, now);
@@ -373,36 +426,22 @@ double Controller::idleWait() {
         if (st.gSyncChar != st.gLastSync) wait = 0.0;  // a key change goes out at once
     }
     if (st.gExtPttEnabled) wait = std::min(wait, 0.05);
-    if (catQuietSince_ >= 0) wait = std::min(wait, kCatQuiet);
-    return wait;
+    return std::min(wait, cat_->nextWorkIn());
 }
 
-// The CAT port raises its receive event once three characters wait. One or
-// two characters that arrive after the last event (the end of a command
-// split across receives) are taken when the line has been quiet a moment,
-// so that every complete command is served.
-void Controller::catLeftovers() {
-    int n = 0;
-    try {
-        n = catPort_.isOpen() ? catPort_.inBufferCount() : 0;
-    } catch (const PortError&) {
-        n = 0;
-    }
-    double now = clock_.now();
-    if (n <= 0) {
-        catQuietSince_ = -1.0;
-        return;
-    }
-    if (catQuietSince_ < 0 || n != catQuietCount_) {
-        catQuietSince_ = now;
-        catQuietCount_ = n;
-        return;
-    }
-    catQuietSince_ = midnightCorrected(catQuietSince_, now);
-    if (now - catQuietSince_ >= kCatQuiet) {
-        catQuietSince_ = -1.0;
-        cat_->MSComm2_OnComm(comm::kEvReceive);
-    }
+namespace {
+// Reports gUpdateDisplay has still to show.
+bool reportsToShow(const RadioState& s) {
+    return s.gRemoteReport || s.gAgcReportNew || s.gModeReportNew || s.gFreqReportNew ||
+           s.gChanSelReportNew || s.gSourceReportNew || s.gLocRemReportNew || s.gClipReportNew ||
+           s.gMeterReportNew || s.gPttEnReportNew || s.gSpeakerReportNew ||
+           s.gSideToneReportNew || s.gVoxReportNew || s.gAmpReportNew || s.gAmpTuneReportNew ||
+           s.gFaultReportNew || s.gChanReportNew;
+}
+}  // namespace
+
+void Controller::showReports() {
+    if (reportsToShow(st)) display.gUpdateDisplay();
 }
 
 Controller::Stage Controller::pass() {
@@ -421,10 +460,9 @@ Controller::Stage Controller::pass() {
     // 2. Yield once; an idle panel blocks here until something falls due.
     shell_.setNextWait(idleWait());
     shell_.yield();
-    // A lost radio port that is there again is opened with the same settings.
-    if (ps.gRadioPortLost && comPortAvailable(portNumberValue(set.gRadioPort)))
-        req.reqPortReopen = true;
-    catLeftovers();
+    // A lost radio port is opened again when the device it had is back.
+    if (lostPortBack()) return reopenLostPort();
+    cat_->serviceLine();
     // 3. A break on the radio line: query the radio again.
     if (st.gRadioBreak) return Stage::Query;
     // 4., 5.
@@ -469,13 +507,19 @@ Controller::Stage Controller::pass() {
     bool leave = false;
     dispatchRequests(next, leave);
     if (leave) return next;
+    // Answers the routines read are shown now, not after the next yield.
+    showReports();
     // 8. A running TUNE or XMT whose button was disabled is switched off.
     if (caption(ui->cmdTune) == "T&UNE OFF" && !ui->cmdTune->isEnabled() && tuneOff) tuneOff();
     if (caption(ui->cmdXmit) == "&XMT OFF" && !ui->cmdXmit->isEnabled() && xmitOff) xmitOff();
     // 9.
     if (caption(ui->lblREMOTE) == "REMOTE" && req.reqAudioReload) return Stage::RemoteInit;
-    // 10.
-    if (pendingRadioInput() > 0) link.ReadRadio();
+    // 10. Input that came meanwhile is read and shown at once: the band
+    // check (the transmit interlock) must not wait for the next yield.
+    if (pendingRadioInput() > 0) {
+        link.ReadRadio();
+        showReports();
+    }
     return Stage::Pass;
 }
 

@@ -134,11 +134,17 @@ private:
     int pendingRadioInput();
     // True (and the port closed) when the radio port's device has gone away.
     bool radioPortVanished();
-    void catLeftovers();
+    // A lost radio port is back on the device it had (never another one).
+    bool lostPortBack();
+    Stage reopenLostPort();
+    Stage radioPortFailed(const PortError& e);
+    std::string lostPortSaid_;  // the other device a lost port's path led to, said once
+    // How long the pass's yield may block (seconds).
     double idleWait();
-    static constexpr double kCatQuiet = 0.05;
-    double catQuietSince_ = -1.0;
-    int catQuietCount_ = 0;
+    static constexpr double kLongestIdleWait = 0.25;
+    // Shows the reports read since the display was last brought up to date
+    // and runs the band check with them.
+    void showReports();
     void connectHandlers();
     void installSetupDialogs();
     void restorePanelState();

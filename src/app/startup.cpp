@@ -44,9 +44,11 @@ Controller::Stage Controller::prepare() {
     ps.gAppTitle = kTitle;
     // 2. One copy per working folder.
     if (anotherInstance()) {
+        // Nothing is saved or closed on the way out, not even when a
+        // termination signal closes the message.
+        ending_ = true;
         shell_.messageBox(ps.gAppTitle + " is already running. OK to Close this program.",
                           ps.gAppTitle);
-        ending_ = true;
         shell_.endProgram();
         throw StopRunning{};
     }
@@ -167,7 +169,11 @@ void Controller::restorePanelState() {
 bool Controller::SetUpRadioPort() {
     FlowControl flow = handshakeFlow(set.gRadioHandshake);
     if (radioPort_.isOpen()) {
-        if (radioPort_.inBufferCount() > 0) radioPort_.input();
+        try {
+            if (radioPort_.inBufferCount() > 0) radioPort_.input();
+        } catch (const PortError&) {
+            // a device that went away is closed all the same
+        }
         radioPort_.close();
         link.Delay(0.5);
     }
@@ -194,7 +200,9 @@ void Controller::SetUpCatPort() {
     PortConfig cfg;
     cfg.portNumber = portNumberValue(set.gCatPort);
     cfg.flow = flow;
-    cfg.settings = set.gCatSettings;
+    // The port keeps one spelling of its settings, whatever blanks the
+    // dialog's list items brought in.
+    cfg.settings = normalLineSettings(set.gCatSettings);
     cfg.receiveThreshold = 3;
     cat_->reset();
     catPort_.open(cfg);
@@ -209,6 +217,8 @@ Controller::Stage Controller::openPort() {
             ps.gRadioPortOk = SetUpRadioPort();
         } catch (const StopRunning&) {
             throw;
+        } catch (const PortError& e) {
+            return radioPortFailed(e);
         } catch (const std::exception&) {
             // The store is skipped; inside the loop the pass is abandoned.
             if (ps.gErrorRuleArmed) throw;
@@ -227,6 +237,21 @@ Controller::Stage Controller::openPort() {
     setCaption(ui->lblComStat, "No Port");
     setCaption(ui->lblREMOTE, "");
     req.reqPortReopen = false;
+    return Stage::WaitPort;
+}
+
+// The port did not open (missing, held, a line setting refused): the
+// request is served, the panel says why and shows the link lost, and waits
+// for new settings; nothing is sent meanwhile. The port has no device of
+// its own any more, so nothing is opened again until settings are applied.
+Controller::Stage Controller::radioPortFailed(const PortError& e) {
+    auto* ui = form_.ui;
+    req.reqPortReopen = false;
+    ps.gRadioPortOk = false;
+    ps.gRadioPortLost = true;
+    link.ReportError("Radio port: " + std::string(e.what()));
+    setCaption(ui->lblComStat, "No Port");
+    setCaption(ui->lblREMOTE, "");
     return Stage::WaitPort;
 }
 

@@ -1,7 +1,9 @@
 // The CAT bridge: CAT port event handler and the CatCmd action routine.
 #include "cat/cat_bridge.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 #include <utility>
 
 namespace tolvane {
@@ -60,17 +62,90 @@ void CatBridge::receive() {
     } catch (const PortError&) {
         return;  // the port went away between the event and the read
     }
+    lineCount_ = 0;
+    lineActive_ = link_.clock().now();
     panel_.showCatInput(gCatInput);
-    for (cat::CatAction& action : cat::parseCatInput(input_, gCatInput))
-        pending_.push_back(std::move(action));
+    for (cat::CatAction& action : cat::parseCatInput(input_, gCatInput)) queue(std::move(action));
     reqCat = true;
+}
+
+void CatBridge::queue(cat::CatAction action) {
+    if (!action.isQuery()) {
+        // The latest set of a kind replaces the one still waiting.
+        std::erase_if(pending_, [&](const cat::CatAction& a) { return a.kind == action.kind; });
+    }
+    pending_.push_back(std::move(action));
+    if (pending_.size() <= kMaxPending) return;
+    auto oldestQuery = std::find_if(pending_.begin(), pending_.end(),
+                                    [](const cat::CatAction& a) { return a.isQuery(); });
+    if (oldestQuery != pending_.end()) pending_.erase(oldestQuery);
+}
+
+bool CatBridge::waitsForHeartbeat(const cat::CatAction& action) {
+    if (action.isQuery() || !heartbeatDueIn) return false;
+    double takes = action.kind == cat::CatAction::Kind::FreqSet ? kFreqSetTime : kModeSetTime;
+    return heartbeatDueIn() < takes;
 }
 
 void CatBridge::CatCmd() {
     reqCat = false;
-    std::vector<cat::CatAction> actions;
-    actions.swap(pending_);
-    for (const cat::CatAction& action : actions) apply(action);
+    while (!pending_.empty()) {
+        if (waitsForHeartbeat(pending_.front())) {
+            reqCat = true;
+            return;
+        }
+        cat::CatAction action = std::move(pending_.front());
+        pending_.erase(pending_.begin());
+        try {
+            apply(action);
+        } catch (...) {
+            pending_.clear();
+            throw;
+        }
+    }
+}
+
+int CatBridge::waitingOnLine() {
+    try {
+        return port_.isOpen() ? port_.inBufferCount() : 0;
+    } catch (const PortError&) {
+        return 0;
+    }
+}
+
+void CatBridge::serviceLine() {
+    int n = waitingOnLine();
+    double now = link_.clock().now();
+    if (n != lineCount_ || lineActive_ < 0) {
+        lineCount_ = n;
+        lineActive_ = now;
+        return;
+    }
+    if (n == 0 && input_.tail().empty()) return;
+    lineActive_ = midnightCorrected(lineActive_, now);
+    if (now - lineActive_ < kQuiet) return;
+    if (n > 0) {
+        MSComm2_OnComm(comm::kEvReceive);
+    } else {
+        input_.clear();
+        lineActive_ = now;
+    }
+}
+
+double CatBridge::nextWorkIn() {
+    constexpr double kNever = std::numeric_limits<double>::infinity();
+    double next = kNever;
+    if (!pending_.empty()) {
+        const cat::CatAction& first = pending_.front();
+        // A set held back for the heartbeat can go once it has been sent.
+        next = waitsForHeartbeat(first) ? std::max(0.0, heartbeatDueIn()) : 0.0;
+    }
+    if (lineCount_ > 0 || !input_.tail().empty()) {
+        double now = link_.clock().now();
+        double since = lineActive_ < 0 ? 0.0 : now - midnightCorrected(lineActive_, now);
+        next = std::min(next, std::max(0.0, kQuiet - since));
+    }
+    return next;
 }
 
 void CatBridge::apply(const cat::CatAction& action) {
@@ -103,6 +178,8 @@ void CatBridge::reset() {
     input_.clear();
     pending_.clear();
     reqCat = false;
+    lineCount_ = 0;
+    lineActive_ = -1.0;
 }
 
 }  // namespace tolvane

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,7 +20,35 @@ namespace {
 const char* kBack = "tolvaneBackColour";
 const char* kFore = "tolvaneForeColour";
 
+const char* kStylePending = "tolvaneStylePending";
+
+void applyStyle(QWidget* w);
+
+// Applies a style that was set while its widget was hidden, when the widget
+// is shown.
+class PendingStyle final : public QObject {
+public:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (w != nullptr && e->type() == QEvent::Show && w->property(kStylePending).toBool())
+            applyStyle(w);
+        return false;
+    }
+};
+
 void applyStyle(QWidget* w) {
+    // Style sheets are costly to apply, and a hidden widget (the activity
+    // lamp changes colour several times every pass) shows nothing of them:
+    // its style is applied once it is shown.
+    if (w->isHidden()) {
+        if (!w->property(kStylePending).isValid()) {
+            static PendingStyle* filter = new PendingStyle;
+            w->installEventFilter(filter);
+        }
+        w->setProperty(kStylePending, true);
+        return;
+    }
+    w->setProperty(kStylePending, false);
     QString style;
     QVariant b = w->property(kBack);
     QVariant f = w->property(kFore);

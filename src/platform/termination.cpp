@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 
 namespace tolvane {
@@ -49,6 +50,17 @@ void installTerminationSignals() {
 
 int terminationFd() { return gPipe[0]; }
 
+void drainTerminationFd() {
+    if (gPipe[0] < 0) return;
+    char buf[64];
+    for (;;) {
+        ssize_t n = ::read(gPipe[0], buf, sizeof buf);
+        if (n > 0) continue;
+        if (n < 0 && errno == EINTR) continue;
+        return;  // empty (EAGAIN) or closed
+    }
+}
+
 bool terminationRequested() { return gRequested.load(); }
 
 void setTerminationHandler(std::function<void()> h) { handler() = std::move(h); }
@@ -57,6 +69,12 @@ void runTerminationIfRequested() {
     if (!gRequested.load() || gRan || !handler()) return;
     gRan = true;
     handler()();
+}
+
+void resetTerminationRequest() {
+    drainTerminationFd();
+    gRequested.store(false);
+    gRan = false;
 }
 
 }  // namespace tolvane

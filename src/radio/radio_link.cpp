@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "radio/errors.h"
 #include "radio/protocol.h"
@@ -53,22 +54,42 @@ void RadioLink::writeDirect(std::string_view text) { port_.write(text); }
 
 void RadioLink::ReportError(const std::string& message) { panel_.reportError(message); }
 
+namespace {
+// What a path that is not a regular file names, for the information line.
+const char* fileKind(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a plain file";
+}
+}  // namespace
+
 bool RadioLink::fileExists(const std::string& path) {
     ReportError("");
-    int err = 0;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        err = errno;
-    } else {
-        struct stat sb;
-        if (fstat(fd, &sb) != 0)
-            err = errno;
-        else if (S_ISDIR(sb.st_mode))
-            err = EISDIR;
-        if (::close(fd) != 0 && err == 0) err = errno;
+    // Only a regular file is a settings file. Anything else is never opened:
+    // a FIFO would block the open until a writer came, and a device may be a
+    // serial port whose lines an open would raise.
+    struct stat sb {};
+    int err = ::stat(path.c_str(), &sb) == 0 ? 0 : errno;
+    std::string why;
+    if (err == 0 && S_ISDIR(sb.st_mode)) {
+        err = EISDIR;
+    } else if (err == 0 && !S_ISREG(sb.st_mode)) {
+        err = EINVAL;
+        why = std::string("Not a regular file (") + fileKind(sb.st_mode) + "), treated as missing";
+        notRegularFiles.push_back(path);
+    } else if (err == 0) {
+        int fd;
+        do {
+            fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) err = errno;
+        if (fd >= 0 && ::close(fd) != 0 && err == 0 && errno != EINTR) err = errno;
     }
     if (err == 0) return true;
-    ReportError("fileExists(" + path + "): Err " + std::to_string(err) + ". " + std::strerror(err));
+    if (why.empty()) why = std::strerror(err);
+    ReportError("fileExists(" + path + "): Err " + std::to_string(err) + ". " + why);
     return false;
 }
 
@@ -120,26 +141,30 @@ void RadioLink::MSComm1_OnComm(int event) {
 
 // ------------------------------------------------------------------- reader
 
+double RadioLink::readLimitFor(std::string_view settings) {
+    std::optional<LineSettings> line = parseLineSettings(settings);
+    if (!line) return kReadLimit;
+    return kReadLimit + kLongestStatus * bitsPerCharacter(*line) / static_cast<double>(line->baud);
+}
+
 void RadioLink::ReadRadio() {
     panel_.setLamp(Lamp::Green);
     double t0 = clock_.now();
     st_.gRadioInput.clear();
     st_.gRadioHeard = false;
-    if (!port_.isOpen()) {  // nothing can arrive on a closed port
-        panel_.setComStat("No Com");
-        panel_.setLamp(Lamp::Idle);
-        return;
-    }
 
-    // Wait up to 0.8 s for the first character.
+    // Wait up to 0.8 s for the first character. A closed port is a silent
+    // radio: nothing can arrive, but the wait takes its time all the same,
+    // so that a caller that asks again until an answer comes does not spin.
+    auto waiting = [this] { return port_.isOpen() ? port_.inBufferCount() : 0; };
     for (;;) {
         double now = clock_.now();
         t0 = midnightCorrected(t0, now);
         double left = 0.8 - (now - t0);
-        if (left <= 0.0 || port_.inBufferCount() != 0) break;
+        if (left <= 0.0 || waiting() != 0) break;
         clock_.idle(left, &port_);
     }
-    if (port_.inBufferCount() < 1) {
+    if (waiting() < 1) {
         st_.gRadioHeard = false;
         panel_.setComStat("No Com");
         panel_.setLamp(Lamp::Idle);
@@ -147,8 +172,9 @@ void RadioLink::ReadRadio() {
     }
 
     // Take the answer once the line has been quiet for 60 ms, but no later
-    // than kReadLimit after the first character: a radio that never stops
-    // talking must not hold the reader.
+    // than the read limit after the first character: a radio that never
+    // stops talking must not hold the reader.
+    const double limit = readLimitFor(port_.settingsText());
     int n = port_.inBufferCount();
     double t = clock_.now();
     double first = t;
@@ -156,14 +182,14 @@ void RadioLink::ReadRadio() {
         double now = clock_.now();
         t = midnightCorrected(t, now);
         first = midnightCorrected(first, now);
-        if (now - t >= 0.06 || now - first >= kReadLimit) break;
+        if (now - t >= 0.06 || now - first >= limit) break;
         int count = port_.inBufferCount();
         if (count > n) {
             t = now;
             n = count;
             continue;
         }
-        double left = std::min(0.06 - (now - t), kReadLimit - (now - first));
+        double left = std::min(0.06 - (now - t), limit - (now - first));
         clock_.idle(left, &port_);
     }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/serial_port.h"
@@ -33,7 +34,13 @@ public:
     void writeDirect(std::string_view text);
     void Delay(double seconds);
     void ReportError(const std::string& message);
+    // True when `path` is a regular file that opens for reading. Anything
+    // else reports itself on the information line and counts as missing; a
+    // path that exists but is no regular file (a FIFO, a device) is also
+    // kept in notRegularFiles, so that the panel can name it once start-up
+    // is done.
     bool fileExists(const std::string& path);
+    std::vector<std::string> notRegularFiles;
     // The radio port's event handler (runs only while the program yields).
     void MSComm1_OnComm(int event);
     PortFlags comm1;
@@ -42,8 +49,16 @@ public:
     void ReadRadio();
     void ReadRadioNoWait();
     void ParseRadioInput(std::string& text);
-    // Longest time ReadRadio keeps taking input after its first character.
+    // Longest time ReadRadio keeps taking input after its first character:
+    // kReadLimit beyond the time the longest complete status takes at the
+    // port's line settings (at 300 baud that is several seconds).
     static constexpr double kReadLimit = 1.0;
+    // Characters of the longest complete status: "#", "!" and "."; "F" and
+    // seven digits; the 2-character reports A M D H " ' ( , R O T X I S V * Z;
+    // G and C in 3, B in 4, P in 11, two Q lines in 3 and a J reading in 3;
+    // every line with its LF.
+    static constexpr int kLongestStatus = 103;
+    static double readLimitFor(std::string_view settings);
 
     // --- sync heartbeat ---
     void gSendSync(const std::string& c);

@@ -27,9 +27,10 @@ struct CatSetupSave {
 std::vector<std::string> catSetupLines(const CatSetupSave& save);
 WriteResult writeCatSetupFile(const std::string& path, const CatSetupSave& save);
 
-// What start-up takes from the file: lines 1 to 3 as they stand into gCatPort,
-// gCatSettings and gCatHandshake; line 4 (rig type) is read but not used. A
-// line missing from a short file is empty.
+// What start-up takes from the file: lines 1 and 3 as they stand into gCatPort
+// and gCatHandshake, line 2 normalised (normalLineSettings) into gCatSettings;
+// line 4 (rig type) is read but not used. A line missing from a short file is
+// empty. The file itself keeps its text until the operator saves.
 struct CatStartupSettings {
     std::string port;
     std::string settings;
@@ -57,6 +58,12 @@ struct CatSetupDialogValues {
 std::optional<CatSetupDialogValues> parseCatSetupForDialog(const std::vector<std::string>& lines);
 // Nothing when the file is not readable or not usable.
 std::optional<CatSetupDialogValues> loadCatSetupForDialog(const std::string& path);
+
+// A line settings text with the blanks around its fields removed:
+// "19200 ,N, 8, 1" -> "19200,N,8,1". The dialogs' list items carry blanks
+// ("19200 ", "N, 8, 1"); the port and the dialogs opened on it see one
+// spelling of each setting.
+std::string normalLineSettings(const std::string& text);
 
 // Split `text` at commas into at most `maxFields` fields; the last field takes
 // the rest of the text, commas included.

@@ -20,9 +20,24 @@ WriteResult writeCatSetupFile(const std::string& path, const CatSetupSave& save)
     return atomicWriteLines(path, catSetupLines(save));
 }
 
+std::string normalLineSettings(const std::string& text) {
+    std::string out;
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t comma = text.find(',', from);
+        std::string field = text.substr(from, comma == std::string::npos ? comma : comma - from);
+        std::size_t b = field.find_first_not_of(" \t");
+        std::size_t e = field.find_last_not_of(" \t");
+        out += b == std::string::npos ? std::string() : field.substr(b, e - b + 1);
+        if (comma == std::string::npos) return out;
+        out += ',';
+        from = comma + 1;
+    }
+}
+
 CatStartupSettings parseCatSetupForStartup(const std::vector<std::string>& lines) {
     auto line = [&](std::size_t i) { return i < lines.size() ? lines[i] : std::string(); };
-    return CatStartupSettings{line(0), line(1), line(2), line(3)};
+    return CatStartupSettings{line(0), normalLineSettings(line(1)), line(2), line(3)};
 }
 
 std::optional<CatStartupSettings> readCatSetupForStartup(const std::string& path) {

@@ -2,6 +2,7 @@
 // Apply and Save of the Port, CAT and Audio Setup dialogs.
 #include "setup/setup_forms.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <system_error>
@@ -107,15 +108,20 @@ CatSetupForm catSetupOnOpen(const LivePort& catPort, const PortListing& listing)
     form.found = listing.found;
     if (!catPort.open) return form;
 
-    form.portList.push_back(std::to_string(catPort.number));
+    // The port's text is added to each list once: an item the list holds
+    // already is only shown.
+    auto addOnce = [](std::vector<std::string>& list, const std::string& item) {
+        if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
+    };
+    addOnce(form.portList, std::to_string(catPort.number));
     form.port = std::to_string(catPort.number);
     auto fields = splitFields(catPort.settings, 5);  // a fifth field only takes the rest
     if (fields.size() >= 4) {
         std::string bits = fields[1] + "," + fields[2] + "," + textBeforeFirstComma(fields[3]);
-        form.bitsList.push_back(bits);
+        addOnce(form.bitsList, bits);
         form.bits = bits;
     }
-    form.baudList.push_back(fields[0]);
+    addOnce(form.baudList, fields[0]);
     form.baud = fields[0];
     form.handshake = handshakeOptionForValue(catPort.handshaking);
     return form;
@@ -212,11 +218,18 @@ std::string& AudioSetupForm::code(AudioGroup group) {
 
 namespace {
 
-// A reported value when it is in the group's table, else the stored setting.
+bool inTable(AudioGroup group, const std::string& code) {
+    return audioOptionIndex(group, code) != kNoAudioOption;
+}
+
+// A reported value when it is in the group's table, else the stored setting
+// when that is, else the start-up default: an invalid code never reaches
+// Apply or Save.
 void openOnReport(AudioSetupForm& form, AudioGroup group, const std::string& reported,
-                  const std::string& stored) {
-    const std::string& value =
-        audioOptionIndex(group, reported) != kNoAudioOption ? reported : stored;
+                  const std::string& stored, const std::string& fallback) {
+    const std::string& value = inTable(group, reported) ? reported
+                               : inTable(group, stored) ? stored
+                                                        : fallback;
     form.code(group) = value;
     form.option(group) = audioOptionIndex(group, value);
 }
@@ -235,9 +248,12 @@ void openOnStored(AudioSetupForm& form, AudioGroup group, const std::string& sto
 
 AudioSetupForm audioSetupOnOpen(const AudioReports& reports, const Settings& settings) {
     AudioSetupForm form;
-    openOnReport(form, AudioGroup::PhoneSource, reports.source, settings.gAudSource);
-    openOnReport(form, AudioGroup::PttEn, reports.pttEn, settings.gAudPttEn);
-    openOnReport(form, AudioGroup::LocRem, reports.locRem, settings.gAudRouting);
+    openOnReport(form, AudioGroup::PhoneSource, reports.source, settings.gAudSource,
+                 kAudioDefaults.source);
+    openOnReport(form, AudioGroup::PttEn, reports.pttEn, settings.gAudPttEn,
+                 kAudioDefaults.pttEn);
+    openOnReport(form, AudioGroup::LocRem, reports.locRem, settings.gAudRouting,
+                 kAudioDefaults.routing);
     openOnStored(form, AudioGroup::DigSource, settings.gDigSource, {0, 1}, 2);  // else "Patch"
     openOnStored(form, AudioGroup::DigVox, settings.gDigVox, {1, 2}, 0);        // else "OFF"
     return form;
@@ -251,14 +267,13 @@ void clickAudioOption(AudioSetupForm& form, AudioGroup group, int index) {
 }
 
 void loadAudioSetupForm(AudioSetupForm& form, const AudioCodes& read) {
+    // A value outside its table keeps what the dialog shows for that setting.
     auto take = [&](AudioGroup group, const std::string& code) {
-        form.code(group) = code;
-        form.option(group) = audioOptionIndex(group, code);
+        if (inTable(group, code)) clickAudioOption(form, group, audioOptionIndex(group, code));
     };
     take(AudioGroup::PhoneSource, read.source);
     take(AudioGroup::PttEn, read.pttEn);
-    if (audioOptionIndex(AudioGroup::LocRem, read.routing) != kNoAudioOption)
-        take(AudioGroup::LocRem, read.routing);
+    take(AudioGroup::LocRem, read.routing);
     take(AudioGroup::DigSource, read.digSource);
     take(AudioGroup::DigVox, read.digVox);
 }

@@ -122,7 +122,8 @@ struct CatSetupForm : PortForm {
 // and shows it, adds fields 2 to 4 of its settings joined with "," to the bits
 // list and shows them (the bits box keeps its text when the settings have fewer
 // than four fields), adds field 1 to the baud list and shows it, and selects the
-// option of its handshaking value. A closed port leaves the design-time texts
+// option of its handshaking value; a text a list holds already is not added
+// again. A closed port leaves the design-time texts
 // and no option selected. The rig box starts at "Kenwood".
 CatSetupForm catSetupOnOpen(const LivePort& catPort, const PortListing& listing);
 // Load: the values read from "CATSetup.txt"; the rig type is added to the rig
@@ -175,17 +176,16 @@ struct AudioSetupForm {
 // Opening: phone source, PTT and local/remote from the radio's reports; a
 // report outside its table (a value such as "H4", or blanks before the radio
 // has reported) is replaced by the stored setting (gAudSource, gAudPttEn,
-// gAudRouting), so it never reaches Apply or Save. The digital source and VOX
+// gAudRouting), and a stored setting outside its table (a damaged
+// AudioSetup.txt) by the start-up default, so it never reaches Apply or Save. The digital source and VOX
 // come from the stored settings; a stored digital source other than "H1"/"H2"
 // shows "Patch" and any digital VOX other than "V1"/"V2" shows "OFF", and the
 // code shown is the one passed on. Each group shows the option of its code.
 AudioSetupForm audioSetupOnOpen(const AudioReports& reports, const Settings& settings);
 // A click on option `index` of a group: selects it and takes its code.
 void clickAudioOption(AudioSetupForm& form, AudioGroup group, int index);
-// Load: each code read selects its option. A phone source, PTT, digital source
-// or VOX code outside its table selects no option and is still taken (it is
-// what Apply and Save pass on); a local/remote value other than DQ0/DQ1 is
-// ignored.
+// Load: each code read selects its option. A code outside its table is
+// ignored: that setting keeps what the dialog shows.
 void loadAudioSetupForm(AudioSetupForm& form, const AudioCodes& read);
 // Apply: the five codes into gAudSource, gDigSource, gDigVox, gAudPttEn and
 // gAudRouting; reqAudioReload raised.

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,11 +30,19 @@ public:
         : clock_(clock), radio_(radio), cat_(cat) {}
     void yield() override {
         ++yields;
-        clock_.advance(yieldSeconds);
+        // With honourWaits the yield lets the time the loop allowed pass, as
+        // an idle event loop would (no event comes to end it early).
+        double wait = honourWaits ? std::max(yieldSeconds, nextWait) : yieldSeconds;
+        nextWait = 0.0;
+        clock_.advance(wait);
         QCoreApplication::processEvents();
         radio_.dispatchEvents();
         cat_.dispatchEvents();
         if (onYield) onYield();
+    }
+    void setNextWait(double seconds) override {
+        nextWait = seconds;
+        waits.push_back(seconds);
     }
     void messageBox(const std::string& text, const std::string&) override {
         messages.push_back(text);
@@ -51,6 +60,9 @@ public:
     void endProgram() override { ended = true; }
 
     double yieldSeconds = 0.001;
+    bool honourWaits = false;
+    double nextWait = 0.0;
+    std::vector<double> waits;  // every wait the loop allowed its next yield
     int yields = 0;
     int beeps = 0;
     int modals = 0;

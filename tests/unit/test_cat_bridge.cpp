@@ -121,6 +121,12 @@ private slots:
     void badInput_data();
     void badInput();
     void handlerRemovedWithBridge();
+    void latestSetOfEachKindKept();
+    void waitingCommandsBounded();
+    void setsWaitForTheHeartbeat_data();
+    void setsWaitForTheHeartbeat();
+    void quietLineEndsUnfinishedCommand_data();
+    void quietLineEndsUnfinishedCommand();
 };
 
 // firmware, station text, bytes to the radio, writes to the CAT port, and the
@@ -165,12 +171,13 @@ void TestCatBridge::wire_data() {
     add("v601 MD1", Firmware::V601) << QByteArray("MD1;") << QByteArray("M\n") << QStringList{} << "1407400" << 2;
     add("adapt MD1", Firmware::Adapt) << QByteArray("MD1;") << QByteArray("M2\nF1407400\n") << QStringList{} << "1407400" << 2;
     add("nonadapt MD1", Firmware::NonAdapt) << QByteArray("MD1;") << QByteArray("m\n") << QStringList{} << "1407400" << 2;
-    add("v601 MD3 then MD", Firmware::V601) << QByteArray("MD3;MD;") << QByteArray("MMM\n") << QStringList{"MD3;"} << "1407400" << 4;
+    add("v601 MD3 then MD", Firmware::V601) << QByteArray("MD3;MD;") << QByteArray("MMM\n'") << QStringList{"MD3;"} << "1407400" << 4;
     add("adapt MD3 then MD", Firmware::Adapt) << QByteArray("MD3;MD;") << QByteArray("M4\nF1407400\n") << QStringList{"MD3;"} << "1407400" << 4;
     add("nonadapt MD3 then MD", Firmware::NonAdapt) << QByteArray("MD3;MD;") << QByteArray("mmm\n") << QStringList{"MD3;"} << "1407400" << 4;
     add("v601 MD5", Firmware::V601) << QByteArray("MD5;") << QByteArray("MM\n") << QStringList{} << "1407400" << 3;
     add("adapt FA set then MD1", Firmware::Adapt) << QByteArray("FA00007074000;MD1;") << QByteArray("F0707400\nM2\nF0707400\n") << QStringList{} << "0707400" << 2;
-    add("v601 MD1 MD2 MD", Firmware::V601) << QByteArray("MD1;MD2;IF;MD;") << QByteArray("M\nMMM\n") << QStringList{"MD2;"} << "1407400" << 1;
+    // A set waiting is replaced by a later one of its kind: the radio is in USB already.
+    add("v601 MD1 replaced by MD2", Firmware::V601) << QByteArray("MD1;MD2;IF;MD;") << QByteArray() << QStringList{"MD2;"} << "1407400" << 1;
 }
 
 void TestCatBridge::wire() {
@@ -240,14 +247,16 @@ void TestCatBridge::frequencySetInTwoReceives() {
 // are then served in order with it.
 void TestCatBridge::shortRemainderWaitsForNextReceive() {
     CatRig rig(Firmware::V601);
-    rig.station("MD1;MD2;FA;");  // ten characters, then one
-    QCOMPARE(rig.panel.inputs, (std::vector<std::string>{"MD1;MD2;FA"}));
-    QCOMPARE(rig.toRadio(), std::string("M\nMMM\n"));
+    rig.station("MD1;MD3;FA;");  // ten characters, then one; MD3 replaces MD1
+    QCOMPARE(rig.panel.inputs, (std::vector<std::string>{"MD1;MD3;FA"}));
+    // A v601 radio switches PTT enable off with a mode change; the band
+    // check switches it on again.
+    QCOMPARE(QByteArray::fromStdString(rig.toRadio()), QByteArray("MMM\n'"));
     QCOMPARE(rig.toStation(), QStringList{});
     QCOMPARE(rig.bridge.input().tail(), std::string("FA"));
     rig.station("MD;");
-    QCOMPARE(rig.panel.inputs, (std::vector<std::string>{"MD1;MD2;FA", ";MD;"}));
-    QCOMPARE(rig.toStation(), (QStringList{"FA00014074000;", "MD2;"}));
+    QCOMPARE(rig.panel.inputs, (std::vector<std::string>{"MD1;MD3;FA", ";MD;"}));
+    QCOMPARE(rig.toStation(), (QStringList{"FA00014074000;", "MD3;"}));
     QCOMPARE(rig.toRadio(), std::string());
 }
 
@@ -457,6 +466,152 @@ void TestCatBridge::handlerRemovedWithBridge() {
     cat.inject("MD;");
     cat.dispatchEvents();  // no handler left: nothing happens
     QCOMPARE(panel.inputs.size(), size_t(1));
+}
+
+
+// Sets received before CatCmd runs: the latest of each kind replaces the one
+// waiting and takes its own place in the order; queries keep theirs.
+void TestCatBridge::latestSetOfEachKindKept() {
+    CatRig rig(Firmware::V601);
+    rig.cat.inject("FA;FA00007000000;MD1;FA;FA00010100000;MD;MD3;");
+    rig.cat.dispatchEvents();
+    using K = cat::CatAction::Kind;
+    const std::vector<cat::CatAction> waiting{{K::FreqQuery, ""},
+                                              {K::FreqQuery, ""},
+                                              {K::FreqSet, "1010000"},
+                                              {K::ModeQuery, ""},
+                                              {K::ModeSet, "M4"}};
+    QVERIFY(rig.bridge.pending() == waiting);
+    rig.bridge.CatCmd();
+    // The mode change switched PTT enable off on this firmware: back on.
+    QCOMPARE(QByteArray::fromStdString(rig.toRadio()), QByteArray("F1010000\nMMM\n'"));
+    QCOMPARE(rig.toStation(), (QStringList{"FA00014074000;", "FA00014074000;", "MD2;"}));
+    QCOMPARE(rig.radio.model.state.freq, std::string("1010000"));
+    QCOMPARE(rig.radio.model.state.mode, 4);
+    // Forty frequency sets at once: one goes to the radio, the last.
+    std::string burst;
+    for (int i = 0; i < 40; ++i) burst += "FA000" + std::to_string(1400000 + i) + "0;";
+    rig.cat.inject(burst);
+    rig.cat.dispatchEvents();
+    QCOMPARE(rig.bridge.pending().size(), size_t(1));
+    rig.bridge.CatCmd();
+    QCOMPARE(rig.toRadio(), std::string("F1400039\n"));
+    QVERIFY(rig.bridge.pending().empty());
+}
+
+// Queries pile up only to the bound; the oldest go first, a set is kept.
+void TestCatBridge::waitingCommandsBounded() {
+    CatRig rig(Firmware::V601);
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "FA;";
+    text += "MD1;";
+    for (int i = 0; i < 10; ++i) text += "MD;";
+    rig.cat.inject(text);
+    rig.cat.dispatchEvents();
+    const auto& waiting = rig.bridge.pending();
+    QCOMPARE(waiting.size(), CatBridge::kMaxPending);
+    const auto set = std::find_if(waiting.begin(), waiting.end(),
+                                  [](const cat::CatAction& a) { return !a.isQuery(); });
+    QVERIFY(set != waiting.end());
+    QCOMPARE(set->value, std::string("M2"));
+    QCOMPARE(waiting.back().kind, cat::CatAction::Kind::ModeQuery);
+    rig.bridge.CatCmd();
+    QStringList expected;
+    for (size_t i = 0; i < CatBridge::kMaxPending - 11; ++i) expected << "FA00014074000;";
+    for (int i = 0; i < 10; ++i) expected << "MD1;";
+    QCOMPARE(rig.toStation(), expected);
+    QCOMPARE(rig.toRadio(), std::string("M\n"));
+}
+
+// A set that would still run when the heartbeat falls due waits for it,
+// with the commands behind it; the queries before it are answered.
+void TestCatBridge::setsWaitForTheHeartbeat_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<double>("dueIn");
+    QTest::addColumn<bool>("waits");
+    QTest::addColumn<QStringList>("answeredFirst");
+    QTest::newRow("frequency set, heartbeat due in 0.5 s")
+        << QByteArray("FA;FA00007000000;FA;") << 0.5 << true << QStringList{"FA00014074000;"};
+    QTest::newRow("frequency set, heartbeat due in 0.7 s")
+        << QByteArray("FA;FA00007000000;FA;") << 0.7 << false
+        << QStringList{"FA00014074000;", "FA00007000000;"};
+    QTest::newRow("mode set, heartbeat due in 0.7 s")
+        << QByteArray("MD;MD1;MD;") << 0.7 << true << QStringList{"MD2;"};
+    QTest::newRow("mode set, heartbeat due in 1.5 s")
+        << QByteArray("MD;MD1;MD;") << 1.5 << false << QStringList{"MD2;", "MD1;"};
+    QTest::newRow("queries never wait") << QByteArray("FA;MD;") << 0.0 << false
+                                        << QStringList{"FA00014074000;", "MD2;"};
+}
+
+void TestCatBridge::setsWaitForTheHeartbeat() {
+    QFETCH(QByteArray, text);
+    QFETCH(double, dueIn);
+    QFETCH(bool, waits);
+    QFETCH(QStringList, answeredFirst);
+    CatRig rig(Firmware::V601);
+    double due = dueIn;
+    rig.bridge.heartbeatDueIn = [&] { return due; };
+    rig.cat.inject(text.toStdString());
+    rig.cat.dispatchEvents();
+    rig.bridge.CatCmd();
+    QCOMPARE(rig.toStation(), answeredFirst);
+    QCOMPARE(rig.bridge.reqCat, waits);
+    QCOMPARE(rig.bridge.pending().size(), size_t(waits ? 2 : 0));
+    if (!waits) {
+        QVERIFY(qIsInf(rig.bridge.nextWorkIn()));
+        return;
+    }
+    QCOMPARE(rig.toRadio(), std::string());
+    QCOMPARE(rig.bridge.nextWorkIn(), dueIn);  // the loop may sleep until then
+    // The heartbeat went: the set and the query behind it are served.
+    due = 2.0;
+    QCOMPARE(rig.bridge.nextWorkIn(), 0.0);
+    rig.bridge.CatCmd();
+    QVERIFY(!rig.bridge.reqCat);
+    QVERIFY(!rig.toRadio().empty());
+    QCOMPARE(rig.toStation().size(), answeredFirst.size() + 1);
+}
+
+// An unfinished command is kept while the line is busy and dropped once it
+// has been quiet for 50 ms; the next command then stands on its own.
+void TestCatBridge::quietLineEndsUnfinishedCommand_data() {
+    QTest::addColumn<QByteArray>("unfinished");
+    QTest::addColumn<double>("gap");
+    QTest::addColumn<QStringList>("answers");
+    QByteArray junk(2000, 'x');
+    QTest::newRow("2000 characters without ;, 60 ms quiet")
+        << junk << 0.06 << QStringList{"FA00014074000;"};
+    QTest::newRow("4000 F and A, 100 ms quiet")
+        << QByteArray(4000, 'F').replace("FF", "FA") << 0.1 << QStringList{"FA00014074000;"};
+    QTest::newRow("split set, 30 ms quiet: completed") << QByteArray("FA00007") << 0.03
+                                                       << QStringList{};
+}
+
+void TestCatBridge::quietLineEndsUnfinishedCommand() {
+    QFETCH(QByteArray, unfinished);
+    QFETCH(double, gap);
+    QFETCH(QStringList, answers);
+    CatRig rig(Firmware::V601);
+    rig.cat.inject(unfinished.toStdString());
+    rig.cat.dispatchEvents();
+    QVERIFY(!rig.bridge.input().tail().empty());
+    rig.bridge.serviceLine();
+    QVERIFY(rig.bridge.nextWorkIn() <= CatBridge::kQuiet);
+    // The loop looks at the line every few milliseconds of the gap.
+    for (double t = 0.0; t < gap; t += 0.005) {
+        rig.radio.clock.advance(0.005);
+        rig.bridge.serviceLine();
+    }
+    const bool dropped = gap >= CatBridge::kQuiet;
+    QCOMPARE(rig.bridge.input().tail().empty(), dropped);
+    if (dropped) QVERIFY(qIsInf(rig.bridge.nextWorkIn()));
+    if (dropped) {
+        rig.station("FA;");
+    } else {
+        rig.station("074000;");
+        QCOMPARE(rig.toRadio(), std::string("F0707400\n"));
+    }
+    QCOMPARE(rig.toStation(), answers);
 }
 
 QTEST_GUILESS_MAIN(TestCatBridge)

@@ -31,6 +31,11 @@ private slots:
     void catSetupApplyReopensPort();
     void catSetupCancelLeavesPort();
     void portSetupApplyReopensRadioPort();
+    void burstOfSetsKeepsTheHeartbeat_data();
+    void burstOfSetsKeepsTheHeartbeat();
+    void unfinishedCommandDroppedWhenLineQuiet_data();
+    void unfinishedCommandDroppedWhenLineQuiet();
+    void catSettingsReadWithoutBlanks();
 };
 
 void TestWindowCat::queriesAndSetsThroughTheLoop_data() {
@@ -113,12 +118,12 @@ void TestWindowCat::shortLeftoverServed() {
     openCatPort(h);
     QVERIFY(h.runPasses(3));
     h.cat.takeWritten();
-    // The receive event takes "FA;FA"; the last ";" comes alone, too short
-    // for an event of its own.
+    // The receive event takes "FA;FA"; the last ";" comes alone 30 ms
+    // later, too short for an event of its own.
     h.cat.inject("FA;FA", 0.0, 0.001);
-    h.runFor(0.5);
+    h.cat.inject(";", 0.030, 0.0);
+    h.run([&] { return !h.cat.writes().empty(); }, 100000);
     QCOMPARE(h.cat.takeWritten(), std::string("FA00014074000;"));
-    h.cat.inject(";", 0.0, 0.0);
     h.runFor(0.5);
     QCOMPARE(h.cat.takeWritten(), std::string("FA00014074000;"));
 }
@@ -175,6 +180,134 @@ void TestWindowCat::portSetupApplyReopensRadioPort() {
     // Queried again and initialised again.
     QVERIFY(h.run([&] { return h.inLoop(); }, 5000));
     QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+}
+
+// Station software sends forty frequency sets at once, at some moment of
+// the heartbeat's cycle: the radio gets the last one within 3 s, no stale
+// one is replayed, and the heartbeat goes on every 2.2 s meanwhile.
+void TestWindowCat::burstOfSetsKeepsTheHeartbeat_data() {
+    QTest::addColumn<double>("phase");  // seconds after a heartbeat went out
+    QTest::addColumn<double>("spacing");  // between characters of the burst
+    for (double phase : {0.1, 1.4, 1.95}) {
+        QTest::addRow("at once, %.2f s after a heartbeat", phase) << phase << 0.0;
+        QTest::addRow("at 9600 baud, %.2f s after a heartbeat", phase) << phase << 0.00104;
+    }
+}
+
+void TestWindowCat::burstOfSetsKeepsTheHeartbeat() {
+    QFETCH(double, phase);
+    QFETCH(double, spacing);
+    PanelHarness h(Firmware::V601, true);
+    openCatPort(h);
+    QVERIFY(h.runPasses(3));
+    h.shell.yieldSeconds = 0.005;  // an event loop that wakes every 5 ms at most
+    h.runFor(2.5);
+    // Wait for a heartbeat, then for the phase.
+    const size_t seen = h.radio.writes().size();
+    QVERIFY(h.run([&] {
+        for (size_t i = seen; i < h.radio.writes().size(); ++i)
+            if (h.radio.writes()[i].text == "U") return true;
+        return false;
+    }));
+    h.runFor(phase);
+    std::string burst;
+    for (int i = 0; i < 40; ++i) burst += "FA000" + std::to_string(1000000 + 1000 * i) + "0;";
+    const double sent = h.clock.elapsed();
+    h.cat.inject(burst, 0.0, spacing);
+    h.runFor(7.0);
+
+    double lastSetAt = -1.0;
+    int sets = 0;
+    std::vector<double> beats;
+    for (const FakePort::Write& w : h.radio.writes()) {
+        if (w.text == "U") beats.push_back(w.at);
+        if (w.at < sent || w.text.rfind("F", 0) != 0) continue;
+        ++sets;
+        if (w.text == "F1039000\n") lastSetAt = w.at;
+    }
+    QVERIFY2(lastSetAt > 0, "the last frequency set never reached the radio");
+    QVERIFY2(lastSetAt - sent <= 3.0, QByteArray::number(lastSetAt - sent));
+    QCOMPARE(h.model.state.freq, std::string("1039000"));
+    QVERIFY2(sets <= 3, QByteArray::number(sets));  // the latest of each receive at most
+    double longest = 0.0;
+    for (size_t i = 1; i < beats.size(); ++i)
+        if (beats[i] > sent - 2.5) longest = std::max(longest, beats[i] - beats[i - 1]);
+    QVERIFY2(longest < 2.3, QByteArray::number(longest));
+    QVERIFY(h.c->cat().pending().empty());
+}
+
+// Characters without ";" and then a pause: the next command is answered.
+void TestWindowCat::unfinishedCommandDroppedWhenLineQuiet_data() {
+    QTest::addColumn<QByteArray>("junk");
+    QTest::addColumn<double>("pause");
+    QTest::newRow("2000 characters, 60 ms pause") << QByteArray(2000, 'x') << 0.06;
+    QTest::newRow("2500 FA, 200 ms pause") << QByteArray(5000, 'F').replace("FF", "FA") << 0.2;
+    QTest::newRow("an unfinished set, 1 s pause") << QByteArray("FA00007") << 1.0;
+}
+
+void TestWindowCat::unfinishedCommandDroppedWhenLineQuiet() {
+    QFETCH(QByteArray, junk);
+    QFETCH(double, pause);
+    PanelHarness h(Firmware::V601, true);
+    openCatPort(h);
+    QVERIFY(h.runPasses(3));
+    h.radio.takeWritten();
+    h.cat.inject(junk.toStdString(), 0.0, 0.0001);
+    h.runFor(static_cast<double>(junk.size()) * 0.0001 + pause);
+    h.cat.inject("FA;", 0.0, 0.001);
+    h.runFor(0.5);
+    QCOMPARE(h.cat.takeWritten(), std::string("FA00014074000;"));
+    std::string radio = h.radio.takeWritten();
+    QCOMPARE(radio.find('F'), std::string::npos);
+}
+
+// CATSetup.txt with the blanks of the dialog's list items: the port opens on
+// the text without them, the file keeps its text, and the dialog lists each
+// setting once and saves it without blanks.
+void TestWindowCat::catSettingsReadWithoutBlanks() {
+    PanelHarness h(Firmware::V601, true);
+    writeLines("CATSetup.txt", {"2", "19200 ,N, 8, 1", "comNone", "Kenwood"});
+    const QByteArray before = readBytes("CATSetup.txt");
+    h.available = [](int n) { return n == 1 || n == 2; };
+    QVERIFY(h.runPasses(2));
+    QCOMPARE(h.c->set.gCatSettings, std::string("19200,N,8,1"));
+    QCOMPARE(h.cat.config().settings, std::string("19200,N,8,1"));
+    QCOMPARE(readBytes("CATSetup.txt"), before);
+    auto unique = [](QComboBox* box) {
+        QStringList all;
+        for (int i = 0; i < box->count(); ++i) all << box->itemText(i);
+        return all.removeDuplicates() == 0;
+    };
+    h.shell.onModal = [&](QDialog& d) {
+        auto* dlg = qobject_cast<FrmCATSetup*>(&d);
+        QVERIFY(dlg != nullptr);
+        QCOMPARE(dlg->ui->cmbSelectBaudRate->currentText(), QString("19200"));
+        QCOMPARE(dlg->ui->cmbBits->currentText(), QString("N,8,1"));
+        QVERIFY(unique(dlg->ui->cmbSelectBaudRate));
+        QVERIFY(unique(dlg->ui->cmbBits));
+        dlg->ui->cmdSavePortSettings->click();
+        // Picked from the lists, blanks and all, and applied.
+        dlg->ui->cmbSelectBaudRate->setCurrentText("2400");
+        dlg->ui->cmbBits->setCurrentText("E, 7, 1");
+        dlg->ui->cmdApply->click();
+    };
+    h.ui()->mnuCATSetup->trigger();
+    QCOMPARE(readLines("CATSetup.txt").at(1), std::string("19200,N,8,1"));
+    QCOMPARE(h.c->set.gCatSettings, std::string("2400,E, 7, 1"));
+    QCOMPARE(h.cat.config().settings, std::string("2400,E,7,1"));
+    // Opened again on that port: "2400" is in the list already.
+    h.shell.onModal = [&](QDialog& d) {
+        auto* dlg = qobject_cast<FrmCATSetup*>(&d);
+        QVERIFY(dlg != nullptr);
+        QCOMPARE(dlg->ui->cmbSelectBaudRate->currentText(), QString("2400"));
+        QCOMPARE(dlg->ui->cmbSelectBaudRate->count(), 6);
+        QVERIFY(unique(dlg->ui->cmbSelectBaudRate));
+        QCOMPARE(dlg->ui->cmbBits->currentText(), QString("E,7,1"));
+        QVERIFY(unique(dlg->ui->cmbBits));
+        dlg->ui->cmdCancel->click();
+    };
+    h.ui()->mnuCATSetup->trigger();
+    QCOMPARE(h.shell.modals, 2);
 }
 
 QTEST_MAIN(TestWindowCat)

@@ -127,9 +127,16 @@ class AudioSetupTest : public QObject {
         QTest::newRow("empty reports fall back to the stored settings")
             << QStringList{"", "", ""} << QStringList{"H1", "'1", "\"0", "H2", "V1"}
             << QList<int>{0, 1, 1, 1, 1} << QStringList{"H1", "'1", "\"0", "H2", "V1"};
+        // A damaged AudioSetup.txt gave the stored setting: the start-up default stands in.
         QTest::newRow("report and stored setting both outside the table")
             << QStringList{"H4", "'1", "\"1"} << QStringList{"  ", "'1", "\"1", "H3", "V2"}
-            << QList<int>{-1, 2, 2, 1, 0} << QStringList{"  ", "'1", "\"1", "H3", "V2"};
+            << QList<int>{0, 2, 2, 1, 0} << QStringList{"H1", "'1", "\"1", "H3", "V2"};
+        QTest::newRow("zz stored in every line, nothing reported yet")
+            << QStringList{"  ", "  ", "  "} << QStringList{"zz", "zz", "zz", "zz", "zz"}
+            << QList<int>{0, 2, 0, 1, 0} << QStringList{"H1", "'1", "\"1", "H3", "V0"};
+        QTest::newRow("zz stored, valid reports win")
+            << QStringList{"H2", "'0", "\"0"} << QStringList{"zz", "zz", "zz", "H1", "V1"}
+            << QList<int>{1, 0, 1, 0, 1} << QStringList{"H2", "'0", "\"0", "H1", "V1"};
     }
 
     void audioSetupOpens() {
@@ -311,12 +318,14 @@ class AudioSetupTest : public QObject {
         QTest::newRow("LF endings, bare codes")
             << true << QByteArray("H3\n'1\n\"0\nH2\nV0\n") << QList<int>{2, 1, 0, 1, 1}
             << QStringList{"H3", "'1", "\"0", "H2", "V0"};
-        QTest::newRow("codes outside the tables select nothing")
+        QTest::newRow("codes outside the tables keep the dialog")
             << true << QByteArray("H9 x\r\n'7 x\r\nDQ x\r\nX1 x\r\nV9 x\r\n")
-            << QList<int>{-1, -1, -1, -1, 0} << QStringList{"H9", "'7", "\"1", "X1", "V9"};
-        QTest::newRow("short lines padded with blanks")
-            << true << QByteArray("H\r\n'\r\n\"\r\nH2\r\nV2\r\n") << QList<int>{-1, 1, 2, -1, 0}
-            << QStringList{"H ", "' ", "\"1", "H2", "V2"};
+            << opened << kStartupAudio;
+        QTest::newRow("short lines keep the dialog, good lines are taken")
+            << true << QByteArray("H\r\n'\r\n\"\r\nH2\r\nV0\r\n") << QList<int>{0, 1, 0, 1, 0}
+            << QStringList{"H1", "'1", "\"1", "H2", "V0"};
+        QTest::newRow("zz in every line keeps the dialog")
+            << true << QByteArray("zz\r\nzz\r\nzz\r\nzz\r\nzz\r\n") << opened << kStartupAudio;
         QTest::newRow("four lines keep the dialog")
             << true << QByteArray("H2\r\n'0\r\n\"0\r\nH1\r\n") << opened << kStartupAudio;
         QTest::newRow("empty file keeps the dialog")
