@@ -58,7 +58,7 @@ std::string kb(long v) {
 
 class Soak {
   public:
-    Soak(Binaries bins, double calmSeconds) : b_(std::move(bins)), calmSeconds_(calmSeconds) {}
+    explicit Soak(Binaries bins) : b_(std::move(bins)) {}
 
     void start() {
         startSim("");
@@ -429,7 +429,6 @@ class Soak {
     }
 
     Bench b_;
-    double calmSeconds_;
     Figures f_;
     std::string simDevice_;
     long panelStartKb_ = -1;
@@ -464,7 +463,7 @@ int run(int argc, char** argv) {
     std::printf("soak: panel and simulator for %.0f s, faults every %d s\n", total, calm);
     std::fflush(stdout);
 
-    Soak soak(bins, calm);
+    Soak soak(bins);
     const Clock::time_point t0 = Clock::now();
     soak.start();
     int cycles = 0;
