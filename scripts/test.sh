@@ -21,15 +21,21 @@ case $halves in
 esac
 jobs=$(nproc)
 launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # Paths relative to the checkout, so that another checkout (another CI
+    # workspace, a second worktree) finds the same compilations in the cache.
+    export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+fi
 
 summary=()
 total_start=$SECONDS
 timesFile=$(mktemp)
 trap 'rm -f "$timesFile"' EXIT
-# Processor seconds used by the finished child processes so far.
+# Processor seconds used by the finished child processes so far, from the
+# "times" that the caller wrote into $timesFile. ("times" itself must run in
+# this shell: in a command substitution it would only count the subshell's.)
 children_cpu() {
-    times >"$timesFile"
     tail -n 1 "$timesFile" | awk '{
         t = 0
         for (i = 1; i <= 2; i++) { split($i, p, /[ms]/); t += p[1] * 60 + p[2] }
@@ -39,12 +45,14 @@ stage() {
     local name=$1
     shift
     local start=$SECONDS cpu0
+    times >"$timesFile"
     cpu0=$(children_cpu)
     echo "=== $name"
     # Errexit does not reach into a command run on the left of "||": the stage
     # functions chain their steps with "&&".
     local rc=0
     "$@" || rc=$?
+    times >"$timesFile"
     local took=$((SECONDS - start)) cpu=$(($(children_cpu) - cpu0))
     local result
     result=$(printf '%-16s %4d s  (%d s of processor time)%s' "$name" "$took" "$cpu" \
