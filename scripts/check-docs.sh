@@ -83,7 +83,7 @@ EOF
 options_of_help() {
     local scratch
     scratch=$(mktemp -d)
-    (cd "$scratch" && timeout 10 "$1" --help </dev/null 2>&1 || true) |
+    (cd "$scratch" || exit 0; timeout 10 "$1" --help </dev/null 2>&1) |
         grep -oE -- '--[a-z][a-z-]*' | sort -u
     rm -rf "$scratch"
 }

@@ -99,7 +99,8 @@ xvfb_pid=$!
 exec 3>&-
 display_known() { [ -s "$work/display" ]; }
 wait_for 10 display_known || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
 
 # The radio on port 1, 9600 baud, 7O1, as the demo sets it up.
 folder="$work/station"
@@ -134,6 +135,9 @@ heartbeats 2 || fail "no heartbeat from the panel within 30 s"
 seen=$(grep -c '^  panel> U$' "$work/sim.log" || true)
 next_heartbeat() { heartbeats $((seen + 1)); }
 wait_for 5 next_heartbeat || fail "the heartbeat stopped"
+# The lamp shows the character for one second from the send; the panel
+# paints it on its next pass, a moment after the simulator took it.
+sleep 0.4
 
 # The panel's top-level window, by its title.
 wid=$(xwininfo -root -tree | awk '/"Tolvane [0-9]/ { print $1; exit }')
