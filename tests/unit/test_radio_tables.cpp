@@ -10,7 +10,7 @@ using namespace tolvane;
 class TestRadioTables : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void bandRule_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("unrestricted");
@@ -42,10 +42,18 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("catDigit");
-        QTest::newRow("USB") << "M1" << "USB" << "2";
-        QTest::newRow("LSB") << "M2" << "LSB" << "1";
-        QTest::newRow("AME") << "M3" << "AME" << "5";
-        QTest::newRow("CW") << "M4" << "CW" << "3";
+        QTest::newRow("USB") << "M1"
+                             << "USB"
+                             << "2";
+        QTest::newRow("LSB") << "M2"
+                             << "LSB"
+                             << "1";
+        QTest::newRow("AME") << "M3"
+                             << "AME"
+                             << "5";
+        QTest::newRow("CW") << "M4"
+                            << "CW"
+                            << "3";
     }
     void modeTable() {
         QFETCH(QString, code);
@@ -63,20 +71,48 @@ private slots:
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("AGC off") << "agc" << "A1" << "OFF";
-        QTest::newRow("AGC slow") << "agc" << "A2" << "SLOW";
-        QTest::newRow("AGC med") << "agc" << "A3" << "MED";
-        QTest::newRow("AGC fast") << "agc" << "A4" << "FAST";
-        QTest::newRow("source mic") << "source" << "H1" << "MIC";
-        QTest::newRow("source audio 2") << "source" << "H2" << "AUDIO2";
-        QTest::newRow("source patch") << "source" << "H3" << "PATCH";
-        QTest::newRow("source off/cw") << "source" << "H4" << "OFF/CW";
-        QTest::newRow("routing remote") << "routing" << "\"0" << "REMOTE";
-        QTest::newRow("routing local") << "routing" << "\"1" << "LOCAL";
-        QTest::newRow("vox data") << "vox" << "V2" << "DATA";
-        QTest::newRow("ptt enable on") << "ptt" << "'1" << "ON";
-        QTest::newRow("control remote") << "control" << "R1" << "REMOTE";
-        QTest::newRow("control local") << "control" << "R0" << "LOCAL";
+        QTest::newRow("AGC off") << "agc"
+                                 << "A1"
+                                 << "OFF";
+        QTest::newRow("AGC slow") << "agc"
+                                  << "A2"
+                                  << "SLOW";
+        QTest::newRow("AGC med") << "agc"
+                                 << "A3"
+                                 << "MED";
+        QTest::newRow("AGC fast") << "agc"
+                                  << "A4"
+                                  << "FAST";
+        QTest::newRow("source mic") << "source"
+                                    << "H1"
+                                    << "MIC";
+        QTest::newRow("source audio 2") << "source"
+                                        << "H2"
+                                        << "AUDIO2";
+        QTest::newRow("source patch") << "source"
+                                      << "H3"
+                                      << "PATCH";
+        QTest::newRow("source off/cw") << "source"
+                                       << "H4"
+                                       << "OFF/CW";
+        QTest::newRow("routing remote") << "routing"
+                                        << "\"0"
+                                        << "REMOTE";
+        QTest::newRow("routing local") << "routing"
+                                       << "\"1"
+                                       << "LOCAL";
+        QTest::newRow("vox data") << "vox"
+                                  << "V2"
+                                  << "DATA";
+        QTest::newRow("ptt enable on") << "ptt"
+                                       << "'1"
+                                       << "ON";
+        QTest::newRow("control remote") << "control"
+                                        << "R1"
+                                        << "REMOTE";
+        QTest::newRow("control local") << "control"
+                                       << "R0"
+                                       << "LOCAL";
     }
     void codeTables() {
         QFETCH(QString, table);

@@ -63,8 +63,8 @@ class SetupResultsTest : public QObject {
         showDialog(port);
         click(port.ui->cmdCancel);
         QVERIFY(!port.applied());
-        FrmCATSetup cat({true, 5, "9600,N,8,1", 0}, {"5", "9600,N,8,1", "comNone"}, present({}),
-                        {}, {}, folder());
+        FrmCATSetup cat({true, 5, "9600,N,8,1", 0}, {"5", "9600,N,8,1", "comNone"}, present({}), {},
+                        {}, folder());
         showDialog(cat);
         click(cat.ui->cmdCancel);
         QVERIFY(!cat.applied());
@@ -97,7 +97,8 @@ class SetupResultsTest : public QObject {
         takePortSetup(std::nullopt, set, req, ext);
         QVERIFY(!req.reqPortReopen);
         takePortSetup(RadioPortSettings{"2", "300,O,7,1", "comRTS", true}, set, req, ext);
-        QCOMPARE(radioPortSettings(set, ext), (RadioPortSettings{"2", "300,O,7,1", "comRTS", true}));
+        QCOMPARE(radioPortSettings(set, ext),
+                 (RadioPortSettings{"2", "300,O,7,1", "comRTS", true}));
         QVERIFY(req.reqPortReopen);
 
         takeCatSetup(CatPortSettings{"6", "4800,N,8,1", "comNone"}, set);
