@@ -1,13 +1,16 @@
 // The CAT dialect: command shapes, mode digits, framing and answers.
 #include "cat/cat_dialect.h"
 
+#include "radio/mappings.h"
 #include "radio/protocol.h"
 
 namespace tolvane::cat {
 
 namespace {
 
-std::optional<std::string> noArgument(std::string_view) { return std::string(); }
+std::optional<std::string> noArgument(std::string_view) {
+    return std::string();
+}
 
 // "FA000" is followed by the frequency in Hz below 100 MHz without its three
 // leading zeros: seven digits in 10 Hz units and, usually, the 1 Hz digit,
@@ -33,13 +36,6 @@ const std::array<CatShape, 4> kCatShapes = {{
     {"mode set", "MD", 1, 1, CatAction::Kind::ModeSet, modeArgument},
 }};
 
-const std::array<CatModeDigit, 4> kCatModeDigits = {{
-    {'1', "M2"},  // LSB
-    {'2', "M1"},  // USB
-    {'3', "M4"},  // CW
-    {'5', "M3"},  // AM (AME)
-}};
-
 const std::array<CatDigitalDigit, 3> kCatDigitalDigits = {{
     {"PSK", 'A'},
     {"FSK", '9'},
@@ -47,8 +43,7 @@ const std::array<CatDigitalDigit, 3> kCatDigitalDigits = {{
 }};
 
 std::optional<std::string> modeCodeForDigit(char digit) {
-    for (const CatModeDigit& m : kCatModeDigits)
-        if (m.digit == digit) return std::string(m.code);
+    if (auto code = mapping::modeOfCatDigit(digit)) return std::string(*code);
     return std::nullopt;
 }
 
@@ -58,9 +53,7 @@ std::optional<char> answerDigit(std::string_view modeReport, std::string_view di
             if (d.preset == digitalPreset) return d.digit;
         // A preset text the panel does not offer: answer the radio mode.
     }
-    for (const CatModeDigit& m : kCatModeDigits)
-        if (m.code == modeReport) return m.digit;
-    return std::nullopt;
+    return mapping::catDigitOfMode(modeReport);
 }
 
 std::optional<CatAction> parseCatCommand(std::string_view command) {
@@ -77,17 +70,17 @@ std::optional<CatAction> parseCatCommand(std::string_view command) {
 std::optional<std::string> catAnswer(const CatAction& action, const RadioState& state,
                                      std::string_view digitalPreset) {
     switch (action.kind) {
-    case CatAction::Kind::FreqQuery:
-        // Before the first frequency report the record holds blanks: no answer.
-        if (!protocol::isFreqReport(state.gFreqReport)) return std::nullopt;
-        return "FA000" + state.gFreqReport.substr(1, 7) + "0;";
-    case CatAction::Kind::ModeQuery:
-        if (std::optional<char> digit = answerDigit(state.gModeReport, digitalPreset))
-            return std::string("MD") + *digit + ";";
-        return std::nullopt;
-    case CatAction::Kind::FreqSet:
-    case CatAction::Kind::ModeSet:
-        break;
+        case CatAction::Kind::FreqQuery:
+            // Before the first frequency report the record holds blanks: no answer.
+            if (!protocol::isFreqReport(state.gFreqReport)) return std::nullopt;
+            return "FA000" + state.gFreqReport.substr(1, 7) + "0;";
+        case CatAction::Kind::ModeQuery:
+            if (std::optional<char> digit = answerDigit(state.gModeReport, digitalPreset))
+                return std::string("MD") + *digit + ";";
+            return std::nullopt;
+        case CatAction::Kind::FreqSet:
+        case CatAction::Kind::ModeSet:
+            break;
     }
     return std::nullopt;
 }

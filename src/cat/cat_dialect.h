@@ -44,13 +44,9 @@ struct CatShape {
 // The whole dialect. Anything that fits no row is ignored without an answer.
 extern const std::array<CatShape, 4> kCatShapes;
 
-// CAT mode digit <-> radio mode code. The same table answers the mode query
-// (code -> digit) and serves the mode set (digit -> code).
-struct CatModeDigit {
-    char digit;
-    std::string_view code;
-};
-extern const std::array<CatModeDigit, 4> kCatModeDigits;
+// CAT mode digit <-> radio mode code: the mode table of the radio layer
+// (mapping::kModes) answers the mode query (code -> digit) and serves the
+// mode set (digit -> code).
 
 // Answer digit of the mode query for each digital preset of the panel.
 struct CatDigitalDigit {
@@ -93,7 +89,7 @@ std::optional<std::string> catAnswer(const CatAction& action, const RadioState& 
 // follows is framed afresh and ends at the next ";" as usual. A command
 // that is completed but longer than kCapacity is dropped the same way.
 class CatInputBuffer {
-public:
+  public:
     static constexpr size_t kCapacity = 4096;
 
     // Adds one receive; returns the commands it completed, in order. Empty
@@ -102,7 +98,7 @@ public:
     const std::string& tail() const { return tail_; }
     void clear() { tail_.clear(); }
 
-private:
+  private:
     std::string tail_;
 };
 

@@ -17,11 +17,11 @@
 
 #include "app/controller.h"
 #include "app/real_shell.h"
+#include "form_access.h"
 #include "panel/frm_tolvane.h"
 #include "panel/vb.h"
 #include "platform/clock.h"
 #include "platform/posix_serial_port.h"
-#include "ui_frmTolvane.h"
 
 using namespace tolvane;
 
@@ -127,7 +127,7 @@ struct Session {
         return n;
     }
 
-    Ui::frmTolvane* ui() { return form->ui; }
+    Ui::frmTolvane* ui() { return test::FormAccess::ui(*form); }
     std::string cap(QWidget* w) { return vb::caption(w); }
 
     QTemporaryDir dir;

@@ -16,7 +16,9 @@
 #include "app/controller.h"
 #include "app/shell.h"
 #include "fake_port.h"
+#include "form_access.h"
 #include "panel/frm_tolvane.h"
+#include "panel/panel_areas.h"
 #include "panel/vb.h"
 #include "platform/clock.h"
 #include "radio_model.h"
@@ -25,7 +27,7 @@
 namespace tolvane::test {
 
 class TestShell final : public Shell {
-public:
+  public:
     TestShell(VirtualClock& clock, FakePort& radio, FakePort& cat)
         : clock_(clock), radio_(radio), cat_(cat) {}
     void yield() override {
@@ -73,7 +75,7 @@ public:
     std::function<void(const std::string&)> onMessage;
     std::function<void(QDialog&)> onModal;
 
-private:
+  private:
     VirtualClock& clock_;
     FakePort& radio_;
     FakePort& cat_;
@@ -106,21 +108,18 @@ inline std::vector<std::string> readLines(const QString& name) {
 struct PanelHarness {
     explicit PanelHarness(Firmware fw = Firmware::V601, bool remote = false,
                           bool writePortSetup = true)
-        : model(fw),
-          radio(clock, &model),
-          cat(clock),
-          shell(clock, radio, cat) {
+        : model(fw), radio(clock, &model), cat(clock), shell(clock, radio, cat) {
         QDir::setCurrent(dir.path());
         model.state.remote = remote;
         if (writePortSetup) writeLines("PortSetup.txt", {"1", "9600,O,7,1", "comNone", "0"});
         form = std::make_unique<FrmTolvane>();
         c = std::make_unique<Controller>(*form, shell, clock, radio, cat);
-        c->comPortAvailable = [this](int n) { return available(n); };
+        c->hooks.comPortAvailable = [this](int n) { return available(n); };
         available = [](int n) { return n == 1; };
     }
     ~PanelHarness() { QDir::setCurrent(QDir::tempPath()); }
 
-    Ui::frmTolvane* ui() { return form->ui; }
+    Ui::frmTolvane* ui() { return FormAccess::ui(*form); }
     std::string cap(QWidget* w) { return vb::caption(w); }
 
     // Runs the program until `until` holds (or the step budget is spent).

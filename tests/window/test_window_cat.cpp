@@ -22,7 +22,7 @@ void openCatPort(PanelHarness& h) {
 
 class TestWindowCat : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void queriesAndSetsThroughTheLoop_data();
     void queriesAndSetsThroughTheLoop();
     void splitAcrossReceives();
@@ -47,8 +47,8 @@ void TestWindowCat::queriesAndSetsThroughTheLoop_data() {
                               << QByteArray("FA00014074000;") << QByteArray("");
     QTest::newRow("FA set") << int(Firmware::V601) << QByteArray("FA00007074000;") << QByteArray("")
                             << QByteArray("F0707400\n");
-    QTest::newRow("MD1 v601 in USB") << int(Firmware::V601) << QByteArray("MD1;") << QByteArray("")
-                                     << QByteArray("M\n");
+    QTest::newRow("MD1 v601 in USB")
+        << int(Firmware::V601) << QByteArray("MD1;") << QByteArray("") << QByteArray("M\n");
     QTest::newRow("MD1 adapt") << int(Firmware::Adapt) << QByteArray("MD1;") << QByteArray("")
                                << QByteArray("M2\nF1407400\n");
     QTest::newRow("FA then MD") << int(Firmware::NonAdapt) << QByteArray("FA;MD;")
@@ -103,7 +103,10 @@ void TestWindowCat::garbageThenValid() {
     QVERIFY(h.runPasses(3));
     h.radio.takeWritten();
     std::string junk(2000, ';');
-    junk += std::string("\xff\x00\x01" "FAFAFAFA", 11);
+    junk += std::string(
+        "\xff\x00\x01"
+        "FAFAFAFA",
+        11);
     junk += std::string(300, 'F');
     h.cat.inject(junk, 0.0, 0.0001);
     h.runFor(1.0);
@@ -144,7 +147,7 @@ void TestWindowCat::catSetupApplyReopensPort() {
     h.ui()->mnuCATSetup->trigger();
     QCOMPARE(h.cat.openCount(), 2);
     QCOMPARE(h.cat.config().portNumber, 3);
-    QVERIFY(!h.c->set.gCatSetupApplied);
+    QVERIFY(!h.c->state().set.gCatSetupApplied);
 }
 
 void TestWindowCat::catSetupCancelLeavesPort() {
@@ -171,22 +174,22 @@ void TestWindowCat::portSetupApplyReopensRadioPort() {
         dlg->ui->cmdApply->click();
     };
     h.ui()->mnuPortSetup->trigger();
-    QVERIFY(h.c->req.reqPortReopen);
-    QCOMPARE(h.c->set.gRadioSettings, std::string("19200 ,O,7,1"));
+    QVERIFY(h.c->state().req.reqPortReopen);
+    QCOMPARE(h.c->state().set.gRadioSettings, std::string("19200 ,O,7,1"));
     double t0 = h.clock.elapsed();
     QVERIFY(h.run([&] { return h.radio.openCount() == 2; }, 50));
     QVERIFY(h.clock.elapsed() - t0 >= 0.5);  // closed, then reopened after 0.5 s
     QCOMPARE(h.radio.config().settings, std::string("19200 ,O,7,1"));
     // Queried again and initialised again.
     QVERIFY(h.run([&] { return h.inLoop(); }, 5000));
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
 }
 
 // Station software sends forty frequency sets at once, at some moment of
 // the heartbeat's cycle: the radio gets the last one within 3 s, no stale
 // one is replayed, and the heartbeat goes on every 2.2 s meanwhile.
 void TestWindowCat::burstOfSetsKeepsTheHeartbeat_data() {
-    QTest::addColumn<double>("phase");  // seconds after a heartbeat went out
+    QTest::addColumn<double>("phase");    // seconds after a heartbeat went out
     QTest::addColumn<double>("spacing");  // between characters of the burst
     for (double phase : {0.1, 1.4, 1.95}) {
         QTest::addRow("at once, %.2f s after a heartbeat", phase) << phase << 0.0;
@@ -270,7 +273,7 @@ void TestWindowCat::catSettingsReadWithoutBlanks() {
     const QByteArray before = readBytes("CATSetup.txt");
     h.available = [](int n) { return n == 1 || n == 2; };
     QVERIFY(h.runPasses(2));
-    QCOMPARE(h.c->set.gCatSettings, std::string("19200,N,8,1"));
+    QCOMPARE(h.c->state().set.gCatSettings, std::string("19200,N,8,1"));
     QCOMPARE(h.cat.config().settings, std::string("19200,N,8,1"));
     QCOMPARE(readBytes("CATSetup.txt"), before);
     auto unique = [](QComboBox* box) {
@@ -293,7 +296,7 @@ void TestWindowCat::catSettingsReadWithoutBlanks() {
     };
     h.ui()->mnuCATSetup->trigger();
     QCOMPARE(readLines("CATSetup.txt").at(1), std::string("19200,N,8,1"));
-    QCOMPARE(h.c->set.gCatSettings, std::string("2400,E, 7, 1"));
+    QCOMPARE(h.c->state().set.gCatSettings, std::string("2400,E, 7, 1"));
     QCOMPARE(h.cat.config().settings, std::string("2400,E,7,1"));
     // Opened again on that port: "2400" is in the list already.
     h.shell.onModal = [&](QDialog& d) {

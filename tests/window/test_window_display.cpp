@@ -12,14 +12,14 @@ namespace {
 // Parses `reports` as the radio would send them and runs the status display.
 void show(PanelHarness& h, const std::string& reports) {
     std::string text = reports;
-    h.c->link.ParseRadioInput(text);
-    h.c->display.gUpdateDisplay();
+    h.c->link().ParseRadioInput(text);
+    h.c->areas().display.gUpdateDisplay();
 }
 }  // namespace
 
 class TestWindowDisplay : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void reportsShown_data();
     void reportsShown();
@@ -40,14 +40,14 @@ private slots:
     void syncTickTransmitIndication();
     void garbageReportsChangeNothing();
 
-private:
+  private:
     std::unique_ptr<PanelHarness> h_;
 };
 
 void TestWindowDisplay::init() {
     h_ = std::make_unique<PanelHarness>(Firmware::NonAdapt, true);
-    h_->c->st.gFwType = 3;
-    h_->c->st.gPttEnReport = "  ";
+    h_->c->state().st.gFwType = 3;
+    h_->c->state().st.gPttEnReport = "  ";
     PortConfig cfg;
     cfg.portNumber = 1;
     cfg.settings = "9600,O,7,1";
@@ -58,30 +58,78 @@ void TestWindowDisplay::reportsShown_data() {
     QTest::addColumn<QString>("report");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("R1") << "R1" << "lblREMOTE" << "REMOTE";
-    QTest::newRow("R0") << "R0" << "lblREMOTE" << "LOCAL";
-    QTest::newRow("A1") << "A1" << "cmbAGC" << "OFF";
-    QTest::newRow("A2") << "A2" << "cmbAGC" << "SLOW";
-    QTest::newRow("A3") << "A3" << "cmbAGC" << "MED";
-    QTest::newRow("A4") << "A4" << "cmbAGC" << "FAST";
-    QTest::newRow("M1") << "M1" << "cmbMode" << "USB";
-    QTest::newRow("M2") << "M2" << "cmbMode" << "LSB";
-    QTest::newRow("M3") << "M3" << "cmbMode" << "AME";
-    QTest::newRow("M4") << "M4" << "cmbMode" << "CW";
-    QTest::newRow("remote audio") << "\"0" << "cmbSource" << "REMOTE";
-    QTest::newRow("I0") << "I0" << "lblClipping" << "OFF";
-    QTest::newRow("I1") << "I1" << "lblClipping" << "ON";
-    QTest::newRow("'0") << "'0" << "lblPTTEn" << "OFF";
-    QTest::newRow("'1") << "'1" << "lblPTTEn" << "ON";
-    QTest::newRow("(0") << "(0" << "lblMute" << "OFF";
-    QTest::newRow("(1") << "(1" << "lblMute" << "ON";
-    QTest::newRow("S0") << "S0" << "lblSideTone" << "OFF";
-    QTest::newRow("S1") << "S1" << "lblSideTone" << "ON";
-    QTest::newRow("V0") << "V0" << "lblVox" << "OFF";
-    QTest::newRow("V1") << "V1" << "lblVox" << "VOICE";
-    QTest::newRow("V2") << "V2" << "lblVox" << "DATA";
-    QTest::newRow("unknown mode keeps") << "M9" << "cmbMode" << "USB";
-    QTest::newRow("unknown vox keeps") << "V7" << "lblVox" << "OFF";
+    QTest::newRow("R1") << "R1"
+                        << "lblREMOTE"
+                        << "REMOTE";
+    QTest::newRow("R0") << "R0"
+                        << "lblREMOTE"
+                        << "LOCAL";
+    QTest::newRow("A1") << "A1"
+                        << "cmbAGC"
+                        << "OFF";
+    QTest::newRow("A2") << "A2"
+                        << "cmbAGC"
+                        << "SLOW";
+    QTest::newRow("A3") << "A3"
+                        << "cmbAGC"
+                        << "MED";
+    QTest::newRow("A4") << "A4"
+                        << "cmbAGC"
+                        << "FAST";
+    QTest::newRow("M1") << "M1"
+                        << "cmbMode"
+                        << "USB";
+    QTest::newRow("M2") << "M2"
+                        << "cmbMode"
+                        << "LSB";
+    QTest::newRow("M3") << "M3"
+                        << "cmbMode"
+                        << "AME";
+    QTest::newRow("M4") << "M4"
+                        << "cmbMode"
+                        << "CW";
+    QTest::newRow("remote audio") << "\"0"
+                                  << "cmbSource"
+                                  << "REMOTE";
+    QTest::newRow("I0") << "I0"
+                        << "lblClipping"
+                        << "OFF";
+    QTest::newRow("I1") << "I1"
+                        << "lblClipping"
+                        << "ON";
+    QTest::newRow("'0") << "'0"
+                        << "lblPTTEn"
+                        << "OFF";
+    QTest::newRow("'1") << "'1"
+                        << "lblPTTEn"
+                        << "ON";
+    QTest::newRow("(0") << "(0"
+                        << "lblMute"
+                        << "OFF";
+    QTest::newRow("(1") << "(1"
+                        << "lblMute"
+                        << "ON";
+    QTest::newRow("S0") << "S0"
+                        << "lblSideTone"
+                        << "OFF";
+    QTest::newRow("S1") << "S1"
+                        << "lblSideTone"
+                        << "ON";
+    QTest::newRow("V0") << "V0"
+                        << "lblVox"
+                        << "OFF";
+    QTest::newRow("V1") << "V1"
+                        << "lblVox"
+                        << "VOICE";
+    QTest::newRow("V2") << "V2"
+                        << "lblVox"
+                        << "DATA";
+    QTest::newRow("unknown mode keeps") << "M9"
+                                        << "cmbMode"
+                                        << "USB";
+    QTest::newRow("unknown vox keeps") << "V7"
+                                       << "lblVox"
+                                       << "OFF";
 }
 
 void TestWindowDisplay::reportsShown() {
@@ -96,8 +144,8 @@ void TestWindowDisplay::reportsShown() {
         // The band check holds the radio's PTT enable to the band: the
         // display routine alone shows the report.
         std::string text = report.toStdString() + "\n";
-        h.c->link.ParseRadioInput(text);
-        h.c->display.ShowPttEnable();
+        h.c->link().ParseRadioInput(text);
+        h.c->areas().display.ShowPttEnable();
     } else {
         show(h, report.toStdString() + "\n");
     }
@@ -135,11 +183,11 @@ void TestWindowDisplay::bandCheck() {
     QFETCH(QString, freq);
     QFETCH(bool, allowed);
     PanelHarness& h = *h_;
-    QCOMPARE(h.c->display.IsInBand(freq.toStdString()), allowed);
+    QCOMPARE(h.c->areas().display.IsInBand(freq.toStdString()), allowed);
     h.form->optTXVFO[0]->setChecked(true);
-    h.c->st.gFreqReport = freq.toStdString();
-    h.c->ps.gControlMode = "REMOTE";
-    h.c->display.gUpdateDisplay();
+    h.c->state().st.gFreqReport = freq.toStdString();
+    h.c->state().ps.gControlMode = ControlMode::Remote;
+    h.c->areas().display.gUpdateDisplay();
     auto* ui = h.ui();
     QCOMPARE(ui->cmdXmit->isEnabled(), allowed);
     QCOMPARE(ui->cmdTune->isEnabled(), allowed);
@@ -149,34 +197,34 @@ void TestWindowDisplay::bandCheck() {
     QCOMPARE(vb::backColour(ui->lblInBand), allowed ? colour::kLightGrey : colour::kRed);
     QCOMPARE(h.cap(ui->txtInfo).find("gUpdateDisplay"), std::string::npos);
     // Unrestricted: every frequency, even text that is not a number.
-    h.c->set.gTxUnrestricted = true;
-    QVERIFY(h.c->display.IsInBand(freq.toStdString()));
+    h.c->state().set.gTxUnrestricted = true;
+    QVERIFY(h.c->areas().display.IsInBand(freq.toStdString()));
 }
 
 void TestWindowDisplay::bandCheckVfoBAndScan() {
     PanelHarness& h = *h_;
-    h.c->ps.gControlMode = "REMOTE";
-    h.c->st.gFreqReport = "F0500000";
+    h.c->state().ps.gControlMode = ControlMode::Remote;
+    h.c->state().st.gFreqReport = "F0500000";
     const char* b = "0700000";
     for (size_t i = 0; i < 7; ++i) h.form->cmdVFOB[i]->setText(QString(b[i]));
     h.form->optTXVFO[1]->setChecked(true);
-    h.c->display.gUpdateDisplay();
+    h.c->areas().display.gUpdateDisplay();
     QVERIFY(h.ui()->cmdXmit->isEnabled());
-    h.c->ps.gScanActive = true;
-    h.c->display.gUpdateDisplay();
+    h.c->state().ps.gScanActive = true;
+    h.c->areas().display.gUpdateDisplay();
     QVERIFY(!h.ui()->cmdXmit->isEnabled());
     QCOMPARE(h.cap(h.ui()->lblInBand), std::string("Scanning"));
 }
 
 void TestWindowDisplay::tuneRunningKeepsButton() {
     PanelHarness& h = *h_;
-    h.c->ps.gControlMode = "REMOTE";
+    h.c->state().ps.gControlMode = ControlMode::Remote;
     h.form->optTXVFO[0]->setChecked(true);
-    h.c->st.gFreqReport = "F1407400";
-    h.c->display.gUpdateDisplay();
+    h.c->state().st.gFreqReport = "F1407400";
+    h.c->areas().display.gUpdateDisplay();
     h.ui()->cmdTune->setText("T&UNE OFF");
-    h.c->st.gFreqReport = "F0500000";
-    h.c->display.gUpdateDisplay();
+    h.c->state().st.gFreqReport = "F0500000";
+    h.c->areas().display.gUpdateDisplay();
     QVERIFY(h.ui()->cmdTune->isEnabled());
     QVERIFY(!h.ui()->cmdXmit->isEnabled());
 }
@@ -202,10 +250,14 @@ void TestWindowDisplay::ampState_data() {
     QTest::addColumn<QString>("opr");
     QTest::addColumn<long>("oprColour");
     QTest::addColumn<bool>("tuneEnabled");
-    QTest::newRow("O1") << "O1" << "OFF" << long(colour::kWhite) << "" << long(colour::kWhite) << false;
-    QTest::newRow("O2") << "O2" << "ON" << long(colour::kRed) << "Warmup" << long(colour::kYellow) << false;
-    QTest::newRow("O3") << "O3" << "ON" << long(colour::kRed) << "Standby" << long(colour::kGreen) << false;
-    QTest::newRow("O4") << "O4" << "ON" << long(colour::kRed) << "Operate" << long(colour::kRed) << true;
+    QTest::newRow("O1") << "O1"
+                        << "OFF" << long(colour::kWhite) << "" << long(colour::kWhite) << false;
+    QTest::newRow("O2") << "O2"
+                        << "ON" << long(colour::kRed) << "Warmup" << long(colour::kYellow) << false;
+    QTest::newRow("O3") << "O3"
+                        << "ON" << long(colour::kRed) << "Standby" << long(colour::kGreen) << false;
+    QTest::newRow("O4") << "O4"
+                        << "ON" << long(colour::kRed) << "Operate" << long(colour::kRed) << true;
 }
 
 void TestWindowDisplay::ampState() {
@@ -235,15 +287,15 @@ void TestWindowDisplay::ampTune() {
     QCOMPARE(vb::backColour(ui->lblAmpTuned), long(colour::kGreen));
     show(h, "T3\n");
     QCOMPARE(h.cap(ui->lblAmpTuned), std::string("Tuning"));
-    h.c->ps.gAmpTuning = true;
-    h.c->st.gSyncChar = "K";
-    h.c->st.gLastSync = "K";
-    h.c->st.gSyncTime = h.clock.now();
+    h.c->state().ps.gAmpTuning = true;
+    h.c->state().st.gSyncChar = "K";
+    h.c->state().st.gLastSync = "K";
+    h.c->state().st.gSyncTime = h.clock.now();
     h.radio.takeWritten();
     show(h, "T4\n");
     QCOMPARE(h.cap(ui->lblAmpTuned), std::string("Tuned"));
-    QVERIFY(!h.c->ps.gAmpTuning);
-    QCOMPARE(h.c->st.gSyncChar, std::string("U"));
+    QVERIFY(!h.c->state().ps.gAmpTuning);
+    QCOMPARE(h.c->state().st.gSyncChar, std::string("U"));
     QCOMPARE(h.radio.takeWritten(), std::string("U"));  // unkeyed at once
 }
 
@@ -302,7 +354,7 @@ void TestWindowDisplay::meterScales() {
     QFETCH(bool, keyed);
     QFETCH(QString, scale);
     PanelHarness& h = *h_;
-    h.c->st.gRadioKeyed = keyed;
+    h.c->state().st.gRadioKeyed = keyed;
     show(h, d.toStdString() + "\n");
     QCOMPARE(QString::fromStdString(h.cap(h.ui()->lblMeterScale)), scale);
     QCOMPARE(scale.size(), 38);
@@ -310,31 +362,31 @@ void TestWindowDisplay::meterScales() {
     QVERIFY(h.form->optMeter[static_cast<size_t>(k)]->isChecked());
     QCOMPARE(vb::foreColour(h.form->lblMeter[static_cast<size_t>(k)]), vb::systemButtonText());
     // Selecting the option counts as a click: the meter request is raised.
-    QVERIFY(h.c->req.reqMeter);
-    QCOMPARE(h.c->ps.gMeterOption, k);
+    QVERIFY(h.c->state().req.reqMeter);
+    QCOMPARE(h.c->state().ps.gMeterOption, k);
 }
 
 void TestWindowDisplay::syncTickTransmitIndication() {
     PanelHarness& h = *h_;
     auto* ui = h.ui();
     show(h, "D4\n");
-    h.c->st.gSyncChar = "U";
+    h.c->state().st.gSyncChar = "U";
     show(h, "K\n");
     h.c->SyncTick();
     QCOMPARE(h.cap(ui->lblXMTRCV), std::string("Transmit"));
     QCOMPARE(vb::backColour(ui->lblU), long(colour::kRed));
     QCOMPARE(vb::backColour(ui->lblXMTRCV), long(colour::kRed));
-    QVERIFY(h.c->ps.gTuneLock);
+    QVERIFY(h.c->state().ps.gTuneLock);
     QCOMPARE(QString::fromStdString(h.cap(ui->lblMeterScale)),
              QString("0            25          50   100  150"));
     show(h, "U\n");
     h.c->SyncTick();
     QCOMPARE(h.cap(ui->lblXMTRCV), std::string("Receive"));
     QCOMPARE(vb::backColour(ui->lblU), long(colour::kGreen));
-    QVERIFY(!h.c->ps.gTuneLock);
+    QVERIFY(!h.c->state().ps.gTuneLock);
     QCOMPARE(QString::fromStdString(h.cap(ui->lblMeterScale)),
              QString("  S3    S6     S9      +30      +60   "));
-    QCOMPARE(h.c->st.gSyncMissCount, 0);
+    QCOMPARE(h.c->state().st.gSyncMissCount, 0);
 }
 
 void TestWindowDisplay::garbageReportsChangeNothing() {

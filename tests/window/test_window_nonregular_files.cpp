@@ -2,13 +2,13 @@
 // place of a settings file is never opened, counts as missing and is named
 // on the information line once start-up is done. A watchdog alarm turns a
 // start-up that would block on a FIFO into a failure instead of a hang.
-#include <QtTest>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <QtTest>
 
 #include "panel_harness.h"
 #include "radio_fixture.h"
@@ -23,7 +23,7 @@ void onAlarm(int) {}
 // While it lives, a call that blocks is interrupted after `seconds`, and
 // every second after that (so that each of several blocking opens ends).
 class Watchdog {
-public:
+  public:
     explicit Watchdog(int seconds) {
         struct sigaction sa {};
         sa.sa_handler = onAlarm;
@@ -41,7 +41,7 @@ public:
         ::sigaction(SIGALRM, &old_, nullptr);
     }
 
-private:
+  private:
     struct sigaction old_ {};
 };
 
@@ -50,22 +50,22 @@ enum Kind { Fifo, Device, Socket, Folder };
 bool make(Kind kind, const QString& path) {
     const QByteArray p = QFile::encodeName(path);
     switch (kind) {
-    case Fifo:
-        return ::mkfifo(p.constData(), 0644) == 0;
-    case Device:
-        return ::symlink("/dev/null", p.constData()) == 0;
-    case Socket: {
-        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        if (fd < 0 || static_cast<size_t>(p.size()) >= sizeof addr.sun_path) return false;
-        std::memcpy(addr.sun_path, p.constData(), static_cast<size_t>(p.size()));
-        bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        ::close(fd);
-        return ok;
-    }
-    case Folder:
-        return QDir().mkpath(path);
+        case Fifo:
+            return ::mkfifo(p.constData(), 0644) == 0;
+        case Device:
+            return ::symlink("/dev/null", p.constData()) == 0;
+        case Socket: {
+            int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            if (fd < 0 || static_cast<size_t>(p.size()) >= sizeof addr.sun_path) return false;
+            std::memcpy(addr.sun_path, p.constData(), static_cast<size_t>(p.size()));
+            bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+            ::close(fd);
+            return ok;
+        }
+        case Folder:
+            return QDir().mkpath(path);
     }
     return false;
 }
@@ -74,7 +74,7 @@ bool make(Kind kind, const QString& path) {
 
 class TestNonRegularFiles : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void fileExistsRefuses_data();
     void fileExistsRefuses();
     void startupWithFifos_data();
@@ -136,9 +136,9 @@ void TestNonRegularFiles::startupWithFifos() {
     for (const QString& name : fifos) QVERIFY(make(Fifo, name));
     h.shell.onModal = [&](QDialog&) {
         // Port Setup: the operator picks port 1 and applies.
-        h.c->set.gRadioPort = "1";
-        h.c->set.gRadioSettings = "9600,O,7,1";
-        h.c->req.reqPortReopen = true;
+        h.c->state().set.gRadioPort = "1";
+        h.c->state().set.gRadioSettings = "9600,O,7,1";
+        h.c->state().req.reqPortReopen = true;
     };
     {
         Watchdog watchdog(5);
@@ -148,10 +148,10 @@ void TestNonRegularFiles::startupWithFifos() {
     QVERIFY(h.ui()->txtInfo->isVisible());
     QCOMPARE(h.shell.modals, fifos.contains("PortSetup.txt") ? 1 : 0);
     QVERIFY(!h.cat.isOpen());
-    QVERIFY(!h.c->set.gTxUnrestricted);
+    QVERIFY(!h.c->state().set.gTxUnrestricted);
     if (fifos.contains("AudioSetup.txt")) {
-        QCOMPARE(h.c->set.gAudSource, std::string("H1"));
-        QCOMPARE(h.c->set.gDigVox, std::string("V2"));
+        QCOMPARE(h.c->state().set.gAudSource, std::string("H1"));
+        QCOMPARE(h.c->state().set.gDigVox, std::string("V2"));
     }
     // The FIFOs are still there, untouched.
     for (const QString& name : fifos) {
@@ -159,7 +159,7 @@ void TestNonRegularFiles::startupWithFifos() {
         QVERIFY(::stat(QFile::encodeName(name).constData(), &sb) == 0 && S_ISFIFO(sb.st_mode));
     }
     // Said once: the next loop entry does not repeat it.
-    QVERIFY(h.c->link.notRegularFiles.empty());
+    QVERIFY(h.c->link().notRegularFiles.empty());
 }
 
 QTEST_MAIN(TestNonRegularFiles)

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "app/setup_results.h"
 #include "setup/frm_audio_setup.h"
 #include "setup/setup_forms.h"
 #include "setup_dialog_helpers.h"
@@ -85,7 +86,7 @@ class AudioSetupTest : public QObject {
     void audioSetupControls() {
         Settings set;
         Requests req;
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder());
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
         QCOMPARE(d.windowTitle(), QString("Audio Setup"));
         QCOMPARE(d.ui->fraPhoneAudio->title(), QString("Phone Audio Source"));
         QCOMPARE(d.ui->fraDigAudio->title(), QString("Digital Audio Source"));
@@ -146,13 +147,14 @@ class AudioSetupTest : public QObject {
         Settings set = storedAudio(stored);
         Requests req;
         FrmAudioSetup d(
-            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()}, set,
-            req, {}, folder());
+            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()},
+            audioCodes(set), {}, folder());
         showDialog(d);
         QTEST(audioOptions(d), "options");
         QCOMPARE(audioCodes(d.form().codes), codes);
         QCOMPARE(audioSettings(set), stored);  // opening applies nothing
         click(d.ui->cmdApply);
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(audioSettings(set), codes);
         click(d.ui->cmdSave);
         const QByteArray saved = readBytes(file(kAudioSetupFileName));
@@ -170,7 +172,7 @@ class AudioSetupTest : public QObject {
         Requests req;
         QWidget owner;
         owner.setEnabled(false);
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder(), &owner);
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder(), &owner);
         showDialog(d);
         click(d.ui->optPhoneAudio_2);
         click(d.ui->optDigAudio_1);
@@ -180,6 +182,7 @@ class AudioSetupTest : public QObject {
         QVERIFY(!req.reqAudioReload);
         QCOMPARE(audioSettings(set), kStartupAudio);  // clicks apply nothing
         click(d.ui->cmdApply);
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(audioSettings(set), (QStringList{"H3", "'0", "\"0", "H2", "V0"}));
         QVERIFY(req.reqAudioReload);
         QVERIFY(d.isVisible());
@@ -187,6 +190,7 @@ class AudioSetupTest : public QObject {
         // The last Apply counts.
         click(d.ui->optLocRem_0);
         click(d.ui->cmdApply);
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(qs(set.gAudRouting), QString("\"1"));
         click(d.ui->cmdExit);
         QVERIFY(!d.isVisible());
@@ -199,7 +203,7 @@ class AudioSetupTest : public QObject {
         Requests req;
         QWidget owner;
         owner.setEnabled(false);
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder(), &owner);
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder(), &owner);
         showDialog(d);
         click(d.ui->optPhoneAudio_1);
         d.close();
@@ -244,11 +248,12 @@ class AudioSetupTest : public QObject {
                        : set.gAudRouting) = stored.toStdString();
         Requests req;
         FrmAudioSetup d(
-            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()}, set,
-            req, {}, folder());
+            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()},
+            audioCodes(set), {}, folder());
         showDialog(d);
         click(d.ui->cmdSave);
         click(d.ui->cmdApply);
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(audioSettings(set)[report], stored);
         const QList<QByteArray> lines = readBytes(file(kAudioSetupFileName)).split('\n');
         QVERIFY(lines.size() > 3);
@@ -259,7 +264,7 @@ class AudioSetupTest : public QObject {
         Settings set = storedAudio(kStartupAudio);
         Requests req;
         {
-            FrmAudioSetup a({"H1", "'1", "\"1"}, set, req, {}, folder());
+            FrmAudioSetup a({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
             showDialog(a);
             QCOMPARE(a.optLocRem->checkedId(), 0);
             click(a.ui->optLocRem_1);  // "Remote Audio"
@@ -268,23 +273,25 @@ class AudioSetupTest : public QObject {
         }
         QCOMPARE(readBytes(file(kAudioSetupFileName)).split('\n').value(2),
                  QByteArray("\"0 LocalRemote Audio\r"));
-        FrmAudioSetup b({"H1", "'1", "\"1"}, set, req, {}, folder());
+        FrmAudioSetup b({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
         showDialog(b);
         QVERIFY(b.ui->optLocRem_0->isChecked());
         click(b.ui->cmdLoad);
         QVERIFY(b.ui->optLocRem_1->isChecked());
         QVERIFY(!b.ui->optLocRem_0->isChecked());
         click(b.ui->cmdApply);
+        takeAudioSetup(b.applied(), set, req);
         QCOMPARE(qs(set.gAudRouting), QString("\"0"));
         click(b.ui->optLocRem_0);  // "Local Audio"
         click(b.ui->cmdApply);
+        takeAudioSetup(b.applied(), set, req);
         QCOMPARE(qs(set.gAudRouting), QString("\"1"));
     }
 
     void audioSetupSaveExactBytes() {
         Settings set = storedAudio(kStartupAudio);
         Requests req;
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder());
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
         showDialog(d);
         click(d.ui->cmdSave);
         QCOMPARE(readBytes(file(kAudioSetupFileName)),
@@ -319,8 +326,8 @@ class AudioSetupTest : public QObject {
             << true << QByteArray("H3\n'1\n\"0\nH2\nV0\n") << QList<int>{2, 1, 0, 1, 1}
             << QStringList{"H3", "'1", "\"0", "H2", "V0"};
         QTest::newRow("codes outside the tables keep the dialog")
-            << true << QByteArray("H9 x\r\n'7 x\r\nDQ x\r\nX1 x\r\nV9 x\r\n")
-            << opened << kStartupAudio;
+            << true << QByteArray("H9 x\r\n'7 x\r\nDQ x\r\nX1 x\r\nV9 x\r\n") << opened
+            << kStartupAudio;
         QTest::newRow("short lines keep the dialog, good lines are taken")
             << true << QByteArray("H\r\n'\r\n\"\r\nH2\r\nV0\r\n") << QList<int>{0, 1, 0, 1, 0}
             << QStringList{"H1", "'1", "\"1", "H2", "V0"};
@@ -341,7 +348,7 @@ class AudioSetupTest : public QObject {
         if (exists) writeBytes(file(kAudioSetupFileName), bytes);
         Settings set = storedAudio(kStartupAudio);
         Requests req;
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder());
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
         showDialog(d);
         click(d.ui->cmdLoad);
         QTEST(audioOptions(d), "options");
@@ -349,6 +356,7 @@ class AudioSetupTest : public QObject {
         QCOMPARE(audioSettings(set), kStartupAudio);  // Load applies nothing
         QVERIFY(!req.reqAudioReload);
         click(d.ui->cmdApply);  // what Load took is what Apply passes on
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(audioSettings(set), codes);
     }
 
@@ -357,7 +365,7 @@ class AudioSetupTest : public QObject {
         Requests req;
         QStringList info;
         FrmAudioSetup d(
-            {"H1", "'1", "\"1"}, set, req, [&](const std::string& m) { info << qs(m); },
+            {"H1", "'1", "\"1"}, audioCodes(set), [&](const std::string& m) { info << qs(m); },
             folder() + "/missing");
         showDialog(d);
         click(d.ui->cmdSave);
