@@ -15,9 +15,12 @@
 #include <limits>
 
 #include "cat/cat_bridge.h"
+#include "panel/channel_memory.h"
+#include "panel/frequency_entry.h"
 #include "panel/frm_tolvane.h"
 #include "panel/receiver_controls.h"
 #include "panel/vb.h"
+#include "panel/vfo_b_split.h"
 #include "platform/port_map.h"
 #include "radio/errors.h"
 #include "radio/protocol.h"
@@ -68,6 +71,7 @@ Controller::Controller(FrmTolvane& form, Shell& shell, Clock& clock, SerialPort&
     cat_ = std::make_unique<CatBridge>(catPort_, link, *catPanel_);
     receiver_ = std::make_unique<ReceiverControls>(*this);
     receiver_->connectHandlers();
+    installTuningAreas();
     // CAT sets wait for the heartbeat rather than delay it.
     cat_->heartbeatDueIn = [this] {
         if (ps.gControlMode != "REMOTE" || st.gSyncTime == 0)

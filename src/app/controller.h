@@ -22,6 +22,9 @@ class FrmTolvane;
 class CatBridge;
 class CatPanel;
 class ReceiverControls;
+class FrequencyEntry;
+class VfoBSplit;
+class ChannelMemory;
 
 class Controller {
 public:
@@ -109,6 +112,9 @@ public:
     void detectFirmware(bool local);
 
     ReceiverControls& receiver() { return *receiver_; }
+    FrequencyEntry& frequencyEntry() { return *freq_; }
+    VfoBSplit& vfoB() { return *vfoB_; }
+    ChannelMemory& channels() { return *chan_; }
 
 private:
     Stage prepare();
@@ -146,6 +152,8 @@ private:
     // and runs the band check with them.
     void showReports();
     void connectHandlers();
+    // The digit rows, VFO B and split, and the channel memory.
+    void installTuningAreas();
     void installSetupDialogs();
     void restorePanelState();
     void writePanelState();
@@ -159,6 +167,9 @@ private:
     std::unique_ptr<CatPanel> catPanel_;
     std::unique_ptr<CatBridge> cat_;
     std::unique_ptr<ReceiverControls> receiver_;
+    std::unique_ptr<FrequencyEntry> freq_;
+    std::unique_ptr<VfoBSplit> vfoB_;
+    std::unique_ptr<ChannelMemory> chan_;
     Stage stage_ = Stage::Prepare;
     bool ending_ = false;
 };

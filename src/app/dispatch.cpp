@@ -16,10 +16,12 @@
 
 #include "app/controller.h"
 #include "cat/cat_bridge.h"
+#include "panel/channel_memory.h"
 #include "panel/frm_help.h"
 #include "panel/frm_tolvane.h"
 #include "panel/receiver_controls.h"
 #include "panel/vb.h"
+#include "panel/vfo_b_split.h"
 #include "radio/errors.h"
 #include "ui_frmTolvane.h"
 
@@ -79,16 +81,16 @@ const std::array<DispatchRow, 39> kDispatch = {{
     {req<&Requests::reqAmpPwr>, nullptr},
     {req<&Requests::reqAmpOpr>, nullptr},
     {req<&Requests::reqAmpTune>, nullptr},
-    {req<&Requests::reqM2V>, nullptr},
-    {req<&Requests::reqV2M>, nullptr},
+    {req<&Requests::reqM2V>, [](Controller& c) { c.channels().M2VCmd(); }},
+    {req<&Requests::reqV2M>, [](Controller& c) { c.channels().V2MCmd(); }},
     {req<&Requests::reqGetStatus>, [](Controller& c) { c.GetStatusCmd(); }},
     {req<&Requests::reqPortReopen>, portReopenRow},
     {req<&Requests::reqBfoOffset>, [](Controller& c) { rc(c).BfoOffsetCmd(); }},
     {req<&Requests::reqRfGain>, [](Controller& c) { rc(c).RfGainCmd(); }},
     {catReq, [](Controller& c) { c.cat().CatCmd(); }},
     {req<&Requests::reqDigMode>, [](Controller& c) { rc(c).DigModeCmd(); }},
-    {req<&Requests::reqSwap>, nullptr},
-    {req<&Requests::reqA2B>, nullptr},
+    {req<&Requests::reqSwap>, [](Controller& c) { c.vfoB().SwapCmd(); }},
+    {req<&Requests::reqA2B>, [](Controller& c) { c.vfoB().A2BCmd(); }},
     {req<&Requests::reqAudioReload>, audioReloadRow},
 }};
 

@@ -1,0 +1,107 @@
+// VFO A digit buttons and the keyboard knob.
+#include "panel/frequency_entry.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <utility>
+
+#include "panel/digit_rows.h"
+#include "panel/vb.h"
+#include "radio/radio_link.h"
+
+namespace tolvane {
+
+using vb::caption;
+using vb::setCaption;
+
+FrequencyEntry::FrequencyEntry(Context ctx) : c_(std::move(ctx)) {}
+
+std::string FrequencyEntry::row() const {
+    std::string s;
+    for (const QPushButton* b : c_.cmdF) s += caption(b);
+    return s;
+}
+
+void FrequencyEntry::writeRow(const std::string& digits) {
+    for (size_t i = 0; i < c_.cmdF.size() && i < digits.size(); ++i)
+        setCaption(c_.cmdF[i], std::string(1, digits[i]));
+}
+
+void FrequencyEntry::sendFrequency(const std::string& digits) {
+    c_.link.SendRadioCmd("F" + digits, true, kStepPause);
+    c_.link.ReadRadio();
+}
+
+void FrequencyEntry::cmdF_MouseDown(int index, int button) {
+    if (busy_ || c_.gTuneLock) return;
+    if (index < 0 || index > 6 + digits::kFreqDigits - 1) return;
+    busy_ = true;
+    if (index >= digits::kFreqDigits) {
+        position_ = index - 6;  // a keyboard step
+    } else {
+        position_ = index;
+        gFreqHeld = true;
+    }
+    step_ = digits::freqStep(position_);
+    button_ = button;
+    // The label named a frequency picked from a list or the channel; a
+    // retuned VFO is neither.
+    setCaption(c_.lblInfo, "");
+    c_.seams.yield(0.0);
+    repeat_ = 0;
+    // A row that is not seven digits (nothing reported yet) is out of range.
+    value_ = digits::freqValue(row()).value_or(-1);
+    c_.seams.yield(0.0);
+    bool outOfRangeBeeped = false;
+    while (gFreqHeld || gKeyStep) {
+        gKeyStep = false;
+        const digits::VfoAStep s = digits::stepVfoA(value_, step_, button_);
+        if (!digits::inTuningRange(s.value)) {
+            // A row outside the tuning range is neither stepped nor sent; the
+            // refusal is sounded once, not at the pace of the yields.
+            if (s.beep && !outOfRangeBeeped) c_.seams.beep();
+            outOfRangeBeeped = outOfRangeBeeped || s.beep;
+            c_.seams.yield(kIdlePassWait);
+            continue;
+        }
+        if (s.beep) c_.seams.beep();
+        value_ = s.value;
+        const std::string digits = digits::freqText(value_);
+        writeRow(digits);
+        // The first five passes are all sent, then every second one: a held
+        // button moves one step per pause at first, then two.
+        if (repeat_ % 2 == 0 || repeat_ < 5) sendFrequency(digits);
+        ++repeat_;
+        c_.seams.yield(0.0);
+    }
+    busy_ = false;
+    // Settle the radio on the row shown, also when the last passes of a long
+    // hold were not sent. A row outside the tuning range is never sent.
+    const std::string shown = row();
+    const std::optional<long> v = digits::freqValue(shown);
+    if (v && digits::inTuningRange(*v)) sendFrequency(shown);
+    if (c_.gUpdateDisplay) c_.gUpdateDisplay();
+}
+
+void FrequencyEntry::cmdF_MouseUp() {
+    gFreqHeld = false;
+}
+
+void FrequencyEntry::Form_KeyDown(int keyCode, int shift) {
+    (void)shift;  // I and D step whatever the shift state
+    if (keyBusy_) return;
+    if (keyCode != kKeyI && keyCode != kKeyD) return;
+    const std::optional<int> position = digits::keyStepPosition(caption(c_.cmbStepSize));
+    // No step follows with the step size "OFF" or while tuning is locked: a
+    // pending flag would only add a step to the next VFO A click.
+    if (!position || c_.gTuneLock) return;
+    keyBusy_ = true;
+    gKeyStep = true;
+    // While a digit is held the press handler is busy and returns at once;
+    // its running loop takes the pending step.
+    cmdF_MouseDown(*position + 6, keyCode == kKeyI ? digits::kUp : digits::kDown);
+    keyBusy_ = false;
+}
+
+}  // namespace tolvane
