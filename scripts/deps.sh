@@ -14,3 +14,17 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi
+# The checks of the desktop entry, the AppStream metainfo and the manual
+# pages (scripts/check-desktop-files.sh, scripts/check-docs.sh).
+check_packages=(desktop-file-utils appstream groff-base man-db python3)
+check_missing=()
+for p in "${check_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || check_missing+=("$p")
+done
+if [ ${#check_missing[@]} -gt 0 ]; then
+    echo "Installing: ${check_missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${check_missing[@]}"
+fi
