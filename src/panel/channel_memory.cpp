@@ -28,6 +28,11 @@ char modeDigit(const std::string& report) {
 ChannelMemory::ChannelMemory(Context ctx) : c_(std::move(ctx)) {}
 
 void ChannelMemory::connectHandlers() {
+    // The panel starts on the VFO. Only a channel report that names a
+    // channel changes that; the VFO report of a radio that is on its VFO
+    // then selects nothing new and leaves the tuning lock of the
+    // initialisations alone.
+    c_.optChan[1]->setChecked(true);
     for (int i = 0; i < 2; ++i) {
         QRadioButton* opt = c_.optChan[static_cast<size_t>(i)];
         QObject::connect(opt, &QRadioButton::toggled, opt, [this, i](bool on) {

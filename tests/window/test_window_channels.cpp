@@ -29,6 +29,7 @@ class TestWindowChannels : public QObject {
     void storeRefusesWhatIsNoReport();
     void leavingWithoutASavedFrequencyOnlyUnlocks_data();
     void leavingWithoutASavedFrequencyOnlyUnlocks();
+    void localPanelStaysLockedOnTheVfo();
     void controlsCarryTheirCaptions();
 };
 
@@ -322,6 +323,25 @@ void TestWindowChannels::leavingWithoutASavedFrequencyOnlyUnlocks() {
     QVERIFY(!c.h.c->ps.gTuneLock);
     QCOMPARE(wire(c.sent()), QString());
     QCOMPARE(rowOf(c.h.form->cmdF), shown);
+}
+
+// Under the radio's front-panel control VFO A tuning stays locked (v601):
+// the panel starts on the VFO, so the radio's VFO reports select nothing
+// new and unlock nothing.
+void TestWindowChannels::localPanelStaysLockedOnTheVfo() {
+    PanelHarness h(Firmware::V601, false);
+    QVERIFY(h.form->optChan[1]->isChecked());
+    QVERIFY(h.runPasses(3));
+    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QVERIFY(h.c->ps.gTuneLock);
+    h.model.say("C--", h.clock.elapsed() + 0.01);
+    h.runFor(1.0);
+    QVERIFY(h.c->ps.gTuneLock);
+    const size_t mark = h.radio.writes().size();
+    const std::string shown = rowOf(h.form->cmdF);
+    clickDigit(h, h.form->cmdF[4], Qt::LeftButton);
+    QCOMPARE(rowOf(h.form->cmdF), shown);
+    QCOMPARE(wire(commandsSince(h, mark)), QString());
 }
 
 void TestWindowChannels::controlsCarryTheirCaptions() {
