@@ -1,77 +1,42 @@
 // Stages of the panel program and the main loop.
 #include "app/controller.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
 #include <algorithm>
-#include <array>
 #include <limits>
 
 #include "cat/cat_bridge.h"
-#include "panel/channel_memory.h"
-#include "panel/frequency_entry.h"
-#include "panel/frm_tolvane.h"
-#include "panel/receiver_controls.h"
-#include "panel/vb.h"
-#include "panel/vfo_b_split.h"
+#include "panel/panel_areas.h"
 #include "platform/port_map.h"
 #include "radio/errors.h"
 #include "radio/protocol.h"
-#include "ui_frmTolvane.h"
 
 namespace tolvane {
 
-using vb::caption;
-using vb::setBackColour;
-using vb::setCaption;
-
-namespace {
-// The CAT frame of the main window as the CAT bridge sees it.
-class FormCatPanel final : public CatPanel {
-public:
-    explicit FormCatPanel(FrmTolvane& f) : f_(f) {}
-    std::string digitalMode() override { return caption(f_.ui->cmbDig); }
-    void showCatInput(const std::string& t) override { setCaption(f_.ui->txtInCat, printable(t)); }
-    void showCatOutput(const std::string& t) override { setCaption(f_.ui->txtOutCAT, printable(t)); }
-    void setComStat(const std::string& c) override { setCaption(f_.ui->lblComStat, c); }
-
-private:
-    // Station software may send any byte: show control characters as "?".
-    static std::string printable(std::string t) {
-        for (char& ch : t)
-            if (static_cast<unsigned char>(ch) < 32 || static_cast<unsigned char>(ch) > 126) ch = '?';
-        return t;
-    }
-    FrmTolvane& f_;
-};
-}  // namespace
-
 Controller::Controller(FrmTolvane& form, Shell& shell, Clock& clock, SerialPort& radioPort,
                        SerialPort& catPort)
-    : display(form, st, ps, set),
-      link(radioPort, clock, display, st),
-      form_(form),
+    : form_(form),
       shell_(shell),
       clock_(clock),
       radioPort_(radioPort),
-      catPort_(catPort) {
-    display.setLink(&link);
-    comPortAvailable = [](int n) { return ComPortAvailable(n); };
-    anotherInstance = [] { return false; };
-    positionVisible = [](int, int) { return true; };
-    radioPort_.setEventHandler([this](int e) { link.MSComm1_OnComm(e); });
-    catPanel_ = std::make_unique<FormCatPanel>(form_);
-    cat_ = std::make_unique<CatBridge>(catPort_, link, *catPanel_);
-    receiver_ = std::make_unique<ReceiverControls>(*this);
-    receiver_->connectHandlers();
-    installTuningAreas();
+      catPort_(catPort),
+      display(form, st, ps, set),
+      link_(radioPort, clock, display, st) {
+    display.setLink(&link_);
+    hooks.comPortAvailable = [](int n) { return ComPortAvailable(n); };
+    hooks.anotherInstance = [] { return false; };
+    hooks.positionVisible = [](int, int) { return true; };
+    radioPort_.setEventHandler([this](int e) { link_.MSComm1_OnComm(e); });
+    const WindowSeams seams{[this](double seconds) {
+                                shell_.setNextWait(seconds);
+                                shell_.yield();
+                            },
+                            [this] { shell_.beep(); },
+                            [this](const std::string& text) {
+                                shell_.messageBox(text, ps.gAppTitle);
+                            }};
+    areas_ = std::make_unique<PanelAreas>(form_, PanelContext{link_, st, req, ps, set, display},
+                                          seams);
+    cat_ = std::make_unique<CatBridge>(catPort_, link_, areas_->catFrame);
     // CAT sets wait for the heartbeat rather than delay it.
     cat_->heartbeatDueIn = [this] {
         if (ps.gControlMode != "REMOTE" || st.gSyncTime == 0)
@@ -169,7 +134,7 @@ int Controller::pendingRadioInput() {
 
 Controller::Stage Controller::afterStatus() {
     display.ShowRemoteState();
-    vb::setForeColour(form_.ui->lblREMOTE, colour::kWhite);
+    areas_->layout.whiteControlMode();
     if (st.gRemoteState == "R1") return Stage::RemoteInit;
     if (st.gRemoteState == "R0") return Stage::LocalInit;
     return Stage::Pass;  // no usable remote/local value: not used by callers
@@ -177,11 +142,11 @@ Controller::Stage Controller::afterStatus() {
 
 Controller::Stage Controller::query() {
     req.reqPortReopen = false;
-    link.Delay(0.5);
+    link_.Delay(0.5);
     st.gRemoteReport = false;
-    link.SendRadioCmd("?", true, 0.6);
+    link_.SendRadioCmd("?", true, 0.6);
     if (pendingRadioInput() > 0) {
-        link.ReadRadio();
+        link_.ReadRadio();
         if (st.gRemoteReport) {
             Stage next = afterStatus();
             if (next != Stage::Pass) return next;
@@ -203,8 +168,8 @@ bool Controller::radioPortVanished() {
     }
     ps.gRadioPortLost = true;
     lostPortSaid_.clear();
-    setCaption(form_.ui->lblComStat, "No Com");
-    link.ReportError("Radio port lost: waiting for it to come back...");
+    display.setComStat("No Com");
+    link_.ReportError("Radio port lost: waiting for it to come back...");
     return true;
 }
 
@@ -215,7 +180,7 @@ bool Controller::lostPortBack() {
     LostDeviceState s = radioPort_.lostDevice();
     if (s.where == LostDevice::Replaced && s.now != lostPortSaid_) {
         lostPortSaid_ = s.now;
-        link.ReportError("Radio port: " + s.path + ": leads to " + s.now + " now, not to " + s.had +
+        link_.ReportError("Radio port: " + s.path + ": leads to " + s.now + " now, not to " + s.had +
                          "; not opened. Apply Port Setup to use it.");
     }
     return s.where == LostDevice::Back;
@@ -229,8 +194,8 @@ Controller::Stage Controller::reopenLostPort() {
     }
     ps.gRadioPortLost = false;
     ps.gRadioPortOk = true;
-    setCaption(form_.ui->lblComStat, "COM" + set.gRadioPort);
-    setCaption(form_.ui->txtInfo, "Querying radio status");
+    display.setComStat("COM" + set.gRadioPort);
+    display.setInfoText("Querying radio status");
     return Stage::Query;
 }
 
@@ -242,17 +207,17 @@ Controller::Stage Controller::queryLoop() {
         req.reqPortReopen = false;
         return Stage::OpenPort;
     }
-    link.SendRadioCmd("?", true, 0.6);
+    link_.SendRadioCmd("?", true, 0.6);
     if (pendingRadioInput() > 0) {
-        link.ReadRadioNoWait();
-        link.SendRadioCmd("?", true, 0.6);
-        link.ReadRadio();
+        link_.ReadRadioNoWait();
+        link_.SendRadioCmd("?", true, 0.6);
+        link_.ReadRadio();
         if (st.gFullStatus) {
             Stage next = afterStatus();
             if (next != Stage::Pass) return next;
         }
     } else if (radioPort_.isOpen() && radioPort_.commEvent() == comm::kErBreak) {
-        link.Delay(5.0);
+        link_.Delay(5.0);
     }
     // A complete status without a usable remote/local value: into the main
     // loop without initialising the panel.
@@ -267,7 +232,7 @@ void Controller::detectFirmware(bool local) {
                              : (st.gQSeen ? protocol::kFwNonAdapt : protocol::kFwV601);
     const protocol::FirmwareInfo* fw = protocol::firmware(type);
     st.gFwType = type;
-    setCaption(form_.ui->lblFWType, local ? fw->localCaption : fw->remoteCaption);
+    areas_->layout.showFirmware(local ? fw->localCaption : fw->remoteCaption);
 }
 
 // ------------------------------------------------------ LOCAL initialisation
@@ -281,8 +246,8 @@ Controller::Stage Controller::localInit() {
 }
 
 Controller::Stage Controller::localWait() {
-    link.SendRadioCmd("?", true, 0.6);
-    link.ReadRadio();
+    link_.SendRadioCmd("?", true, 0.6);
+    link_.ReadRadio();
     if (st.gFullStatus) {
         detectFirmware(true);
         return localFinish();
@@ -297,35 +262,12 @@ Controller::Stage Controller::localWait() {
 }
 
 Controller::Stage Controller::localFinish() {
-    auto* ui = form_.ui;
     tryStep([&] {
-        ui->fraRightButtons->setVisible(true);
-        ui->fraLeftButtons->setVisible(true);
-        ui->fraRF->setVisible(true);
-        ui->fraBand->setVisible(true);
         ps.gBfoOn = false;
         ps.gBfoOffset = "100";
-        if (st.gFwType == protocol::kFwAdapt) ui->pbMeter->setEnabled(false);
-    });
-    tryStep([&] {
-        for (QWidget* w : std::initializer_list<QWidget*>{
-                 ui->cmdMute, ui->cmdBFO, ui->cmdSideTone, ui->cmdVOX, ui->cmdClipping,
-                 ui->cmdPTTEn, ui->cmdTune, ui->cmdXmit, ui->vscRFG})
-            w->setEnabled(false);
-        ui->cmdPTT->setEnabled(false);
-        ui->cmdViewInData->setEnabled(true);
-    });
-    tryStep([&] {
-        bool adapt = st.gFwType == protocol::kFwAdapt;
-        ps.gTuneLock = !adapt;
-        // The scan windows are not part of this panel yet: their entries stay disabled.
-        ui->mnuScanFreqs->setEnabled(false);
-        ui->mnuScanBands->setEnabled(false);
-    });
-    tryStep([&] {
-        ui->lblU->setVisible(false);
-        ui->txtInData->clear();
-        ui->txtInData->setVisible(false);
+        // The Adapt firmware's tuning is not locked under local control.
+        ps.gTuneLock = st.gFwType != protocol::kFwAdapt;
+        areas_->layout.localControls(st.gFwType == protocol::kFwAdapt);
         st.gSyncChar = " ";
     });
     return Stage::LoopEntry;
@@ -333,79 +275,69 @@ Controller::Stage Controller::localFinish() {
 
 // ------------------------------------------------------------- main loop
 
-void Controller::setExtPttLamp(long colour) { setBackColour(form_.ui->lblExtPTT, colour); }
-
 Controller::Stage Controller::loopEntry() {
     st.gRadioBreak = false;
     ps.gScanActive = false;
     st.gSyncMissCount = 0;
     ps.gRestarting = false;
     st.gSyncChar = "U";
+    PanelLayout& layout = areas_->layout;
     tryStep([&] {
         if (st.gExtPttEnabled) {
             st.gExtPttIdle = radioPort_.isOpen() ? radioPort_.dsrHolding() : true;
             if (st.gExtPttIdle) {
-                setExtPttLamp(colour::kGreen);
+                layout.setExtPttLamp(colour::kGreen);
             } else {
-                setExtPttLamp(colour::kRed);
+                layout.setExtPttLamp(colour::kRed);
                 shell_.messageBox("Check for stuck Push-to-Talk key, then click OK.",
                                   ps.gAppTitle);
                 st.gExtPttIdle = radioPort_.isOpen() ? radioPort_.dsrHolding() : true;
-                setExtPttLamp(st.gExtPttIdle ? colour::kGreen : colour::kYellow);
+                layout.setExtPttLamp(st.gExtPttIdle ? colour::kGreen : colour::kYellow);
             }
         } else {
             st.gExtPttIdle = true;
-            setExtPttLamp(colour::kYellow);
+            layout.setExtPttLamp(colour::kYellow);
         }
     });
-    tryStep([&] {
-        auto* ui = form_.ui;
-        if (caption(ui->lblSplit).empty()) setCaption(ui->lblSplit, "Split Off");
-        if (caption(ui->lblSplit) == "Split Off") form_.optTXVFO[0]->setChecked(true);
-        if (caption(ui->lblSplit) == "Split On") form_.optTXVFO[1]->setChecked(true);
-        if (caption(ui->cmbStepSize).empty()) setCaption(ui->cmbStepSize, "OFF");
-    });
+    tryStep([&] { layout.settleSplitAndStep(); });
     // Settings files that were no regular files were ignored; the progress
     // messages of the stages have overwritten that, so say it once more.
-    if (!link.notRegularFiles.empty()) {
-        std::vector<std::string>& seen = link.notRegularFiles;
+    if (!link_.notRegularFiles.empty()) {
+        std::vector<std::string>& seen = link_.notRegularFiles;
         std::string names;
         for (size_t i = 0; i < seen.size(); ++i)
             if (std::find(seen.begin(), seen.begin() + static_cast<long>(i), seen[i]) ==
                 seen.begin() + static_cast<long>(i))
                 names += (names.empty() ? "" : ", ") + seen[i];
         seen.clear();
-        link.ReportError("Not a regular file, treated as missing: " + names);
+        link_.ReportError("Not a regular file, treated as missing: " + names);
     }
     ps.gErrorRuleArmed = true;
     return Stage::Pass;
 }
 
 void Controller::SyncTick() {
-    link.gSendSync(st.gSyncChar);
+    link_.gSendSync(st.gSyncChar);
     if (pendingRadioInput() > 0) {
-        link.ReadRadio();
+        link_.ReadRadio();
         showReports();
     }
-    auto* ui = form_.ui;
     if (st.gSyncReply) {
         st.gSyncMissCount = 0;
         if (st.gSyncChar == "U")
-            setBackColour(ui->lblU, st.gRadioKeyed ? colour::kRed : colour::kGreen);
+            display.setSyncColour(st.gRadioKeyed ? colour::kRed : colour::kGreen);
         else if (st.gSyncChar == "K")
-            setBackColour(ui->lblU, colour::kRed);
+            display.setSyncColour(colour::kRed);
         st.gSyncReply = false;
     }
-    std::string xr = caption(ui->lblXMTRCV);
+    PanelLayout& layout = areas_->layout;
+    std::string xr = layout.transmitShown();
     if (xr == "Receive" && st.gRadioKeyed) {
-        setBackColour(ui->lblU, colour::kRed);
-        setBackColour(ui->lblXMTRCV, colour::kRed);
-        setCaption(ui->lblXMTRCV, "Transmit");
+        layout.showTransmit();
         display.ShowMeterSelection();
         ps.gTuneLock = true;
     } else if (xr == "Transmit" && !st.gRadioKeyed) {
-        setBackColour(ui->lblXMTRCV, colour::kGreen);
-        setCaption(ui->lblXMTRCV, "Receive");
+        layout.showReceive();
         display.ShowMeterSelection();
         ps.gTuneLock = false;
     }
@@ -449,9 +381,9 @@ void Controller::showReports() {
 }
 
 Controller::Stage Controller::pass() {
-    auto* ui = form_.ui;
-    // 1. The radio changed between remote and local control.
-    std::string shown = caption(ui->lblREMOTE);
+    PanelLayout& layout = areas_->layout;
+    // The radio changed between remote and local control.
+    std::string shown = layout.controlModeShown();
     if (shown != ps.gControlMode) {
         if (ps.gControlMode == "REMOTE" && shown == "LOCAL") return Stage::LocalInit;
         if (ps.gControlMode == "LOCAL" && shown == "REMOTE") return Stage::RemoteInit;
@@ -461,18 +393,18 @@ Controller::Stage Controller::pass() {
         if (ps.gControlMode.empty() && shown == "REMOTE") return Stage::RemoteInit;
         // Any other difference goes on with the pass: the yield is never skipped.
     }
-    // 2. Yield once; an idle panel blocks here until something falls due.
+    // Yield once; an idle panel blocks here until something falls due.
     shell_.setNextWait(idleWait());
     shell_.yield();
     // A lost radio port is opened again when the device it had is back.
     if (lostPortBack()) return reopenLostPort();
     cat_->serviceLine();
-    // 3. A break on the radio line: query the radio again.
+    // A break on the radio line: query the radio again.
     if (st.gRadioBreak) return Stage::Query;
-    // 4., 5.
+    // The reports that came meanwhile, and the activity lamp idle.
     display.gUpdateDisplay();
     display.setLamp(Lamp::Idle);
-    // 6. Remote only: tune time-out, external push-to-talk, sync.
+    // Remote only: tune time-out, external push-to-talk, sync.
     if (ps.gControlMode == "REMOTE") {
         if (ps.gAmpTuning) {
             double now = clock_.now();
@@ -480,48 +412,48 @@ Controller::Stage Controller::pass() {
             if (now - ps.gAmpTuneStart > 20.0) {
                 st.gSyncChar = "U";
                 ps.gAmpTuning = false;
-                setCaption(ui->txtInfo, "Timeout: Tune Cancelled");
-                GetStatusCmd();
+                display.setInfoText("Timeout: Tune Cancelled");
+                areas_->utility.GetStatusCmd();
             }
         }
-        if (caption(ui->lblPTTEn) == "OFF") setExtPttLamp(colour::kYellow);
+        if (layout.pttEnableShown() == "OFF") layout.setExtPttLamp(colour::kYellow);
         if (!st.gExtPttEnabled) {
-            setExtPttLamp(colour::kYellow);
-        } else if (caption(ui->lblPTTEn) == "ON" && vb::backColour(ui->lblExtPTT) == colour::kYellow &&
+            layout.setExtPttLamp(colour::kYellow);
+        } else if (layout.pttEnableShown() == "ON" && layout.extPttLamp() == colour::kYellow &&
                    st.gExtPttIdle) {
-            setExtPttLamp(colour::kGreen);
+            layout.setExtPttLamp(colour::kGreen);
         }
         if (st.gExtPttEnabled) {
-            if (vb::backColour(ui->lblExtPTT) == colour::kGreen && !st.gExtPttIdle && !ps.gXmtOn) {
-                setExtPttLamp(colour::kRed);
-                if (externalPtt) externalPtt();
+            if (layout.extPttLamp() == colour::kGreen && !st.gExtPttIdle && !ps.gXmtOn) {
+                layout.setExtPttLamp(colour::kRed);
+                if (hooks.externalPtt) hooks.externalPtt();
             }
-            if (vb::backColour(ui->lblExtPTT) == colour::kRed && st.gExtPttIdle)
-                setExtPttLamp(colour::kGreen);
+            if (layout.extPttLamp() == colour::kRed && st.gExtPttIdle)
+                layout.setExtPttLamp(colour::kGreen);
         }
         SyncTick();
         if (st.gSyncMissCount > 5) {
-            setCaption(ui->txtInfo, "No Sync Response: Restarting...");
+            display.setInfoText("No Sync Response: Restarting...");
             ps.gRestarting = true;
             return Stage::Query;
         }
     }
-    // 7. Request dispatch.
+    // Request dispatch.
     Stage next = Stage::Pass;
     bool leave = false;
     dispatchRequests(next, leave);
     if (leave) return next;
     // Answers the routines read are shown now, not after the next yield.
     showReports();
-    // 8. A running TUNE or XMT whose button was disabled is switched off.
-    if (caption(ui->cmdTune) == "T&UNE OFF" && !ui->cmdTune->isEnabled() && tuneOff) tuneOff();
-    if (caption(ui->cmdXmit) == "&XMT OFF" && !ui->cmdXmit->isEnabled() && xmitOff) xmitOff();
-    // 9.
-    if (caption(ui->lblREMOTE) == "REMOTE" && req.reqAudioReload) return Stage::RemoteInit;
-    // 10. Input that came meanwhile is read and shown at once: the band
+    // A running TUNE or XMT whose button was disabled is switched off.
+    if (layout.tuneRunningDisabled() && hooks.tuneOff) hooks.tuneOff();
+    if (layout.xmitRunningDisabled() && hooks.xmitOff) hooks.xmitOff();
+    // Audio settings applied under remote control: the REMOTE initialisation again.
+    if (layout.controlModeShown() == "REMOTE" && req.reqAudioReload) return Stage::RemoteInit;
+    // Input that came meanwhile is read and shown at once: the band
     // check (the transmit interlock) must not wait for the next yield.
     if (pendingRadioInput() > 0) {
-        link.ReadRadio();
+        link_.ReadRadio();
         showReports();
     }
     return Stage::Pass;

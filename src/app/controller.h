@@ -1,15 +1,17 @@
 // The panel program: start-up, the opening of both serial ports, the radio
 // query and the two initialisations, the main loop with its request
 // dispatch, the sync tick and the close handler. Everything runs on the one
-// thread; the loop yields to the window system once per pass.
+// thread; the loop yields to the window system once per pass. The program
+// owns the areas of the main window and calls them; it never writes their
+// controls.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "app/app_state.h"
 #include "app/shell.h"
+#include "panel/panel_state.h"
 #include "panel/status_display.h"
 #include "platform/clock.h"
 #include "platform/serial_port.h"
@@ -20,36 +22,60 @@ namespace tolvane {
 
 class FrmTolvane;
 class CatBridge;
-class CatPanel;
-class ReceiverControls;
-class FrequencyEntry;
-class VfoBSplit;
-class ChannelMemory;
+class StatusDisplay;
+struct PanelAreas;
+
+// The program's module-level values.
+struct ProgramState {
+    RadioState st;
+    Settings set;
+    Requests req;
+    PanelFlags ps;
+};
+
+// What a test, main() or a later window puts in: the probes and the
+// routines of windows the loop calls when they exist.
+struct ProgramHooks {
+    std::function<bool(int)> comPortAvailable;      // serial port n exists and is free
+    std::function<bool()> anotherInstance;          // another copy runs in this folder
+    std::function<bool(int, int)> positionVisible;  // (left, top) twips lies on a screen
+    // Opens a setup dialog modally and takes over what it returns (menu
+    // entries; Port Setup also at start-up).
+    std::function<void()> openPortSetup;
+    std::function<void()> openAudioSetup;
+    std::function<void()> openCatSetup;
+    // Routines of the transmit controls the loop calls when they exist: the
+    // push-to-talk run for the external switch, and switching a running TUNE
+    // or XMT off whose button was disabled.
+    std::function<void()> externalPtt;
+    std::function<void()> tuneOff;
+    std::function<void()> xmitOff;
+    // Whether the scan windows exist (their menu entries stay disabled until then).
+    bool scanWindowsAvailable = false;
+};
 
 class Controller {
 public:
     // Stages of the program and the restart points of the loop.
     enum class Stage {
-        Prepare,        // start-up preparation, once
-        OpenPort,       // radio port opening step
-        WaitPort,       // waiting for new port settings
-        Query,          // radio query, first request
-        QueryLoop,      // radio query, one pass of its loop
-        LocalInit,      // LOCAL initialisation
-        LocalWait,      // ... its wait for a complete status
-        RemoteInit,     // REMOTE initialisation, steps 1 to 4
-        AudioResync,    // ... its audio re-sync entry (step 5)
-        RemoteWait,     // ... its wait for a complete status
-        RemoteFinish,   // ... steps 7 to 16
-        LoopEntry,      // main loop entry
-        Pass,           // one pass of the main loop
+        Prepare,       // start-up preparation, once
+        OpenPort,      // radio port opening step
+        WaitPort,      // waiting for new port settings
+        Query,         // radio query, first request
+        QueryLoop,     // radio query, one pass of its loop
+        LocalInit,     // LOCAL initialisation
+        LocalWait,     // ... its wait for a complete status
+        RemoteInit,    // REMOTE initialisation: control mode, audio settings
+        AudioResync,   // ... its audio re-sync entry
+        RemoteWait,    // ... its wait for a complete status
+        RemoteFinish,  // ... the radio brought in line, the controls enabled
+        LoopEntry,     // main loop entry
+        Pass,          // one pass of the main loop
     };
 
     Controller(FrmTolvane& form, Shell& shell, Clock& clock, SerialPort& radioPort,
                SerialPort& catPort);
     ~Controller();
-    Controller(const Controller&) = delete;
-    Controller& operator=(const Controller&) = delete;
 
     // Runs the program from start-up; returns only when a test's shell stops it.
     void run();
@@ -63,58 +89,14 @@ public:
     // The close handler: saves the panel state, shuts the radio link down and
     // ends the program.
     void form_queryUnload(int cancel, int unloadMode);
-
-    // Test seams.
-    std::function<bool(int)> comPortAvailable;  // serial port n exists and is free
-    std::function<bool()> anotherInstance;      // another copy runs in this folder
-    std::function<bool(int, int)> positionVisible;  // (left, top) twips lies on a screen
-    // Opens the Port Setup dialog modally (menu entry and start-up).
-    std::function<void()> openPortSetup;
-    std::function<void()> openAudioSetup;
-    std::function<void()> openCatSetup;
-    // Routines of the transmit controls the loop calls when they exist: the
-    // push-to-talk run for the external switch, and switching a running TUNE
-    // or XMT off whose button was disabled.
-    std::function<void()> externalPtt;
-    std::function<void()> tuneOff;
-    std::function<void()> xmitOff;
-    // Whether the scan windows exist (their menu entries stay disabled until then).
-    bool scanWindowsAvailable = false;
-
-    // Shared state.
-    RadioState st;
-    Settings set;
-    Requests req;
-    PanelFlags ps;
-    StatusDisplay display;
-    RadioLink link;
-
-    FrmTolvane& form() { return form_; }
-    SerialPort& radioPort() { return radioPort_; }
-    SerialPort& catPort() { return catPort_; }
-    CatBridge& cat() { return *cat_; }
-
-    // --- port opening ---
-    bool SetUpRadioPort();
-    void SetUpCatPort();
-
-    // --- main window routines ---
+    // The sync heartbeat of a main loop pass and the transmit indicator.
     void SyncTick();
-    void GetStatusCmd();
-    void ViewDataCmd();
-    void MeterCmd();
-    void cmdTest_Click();
-    void mnuHelpTolvane_Click();
-    void mnuHelpAbout_Click();
-    void mnuCATSetup_Click();
 
-    // Firmware detection from the status markers; captions for the control mode.
-    void detectFirmware(bool local);
-
-    ReceiverControls& receiver() { return *receiver_; }
-    FrequencyEntry& frequencyEntry() { return *freq_; }
-    VfoBSplit& vfoB() { return *vfoB_; }
-    ChannelMemory& channels() { return *chan_; }
+    ProgramHooks hooks;
+    ProgramState& state() { return state_; }
+    PanelAreas& areas() { return *areas_; }
+    RadioLink& link() { return link_; }
+    CatBridge& cat() { return *cat_; }
 
 private:
     Stage prepare();
@@ -134,6 +116,16 @@ private:
     Stage openingStepFromLoop();
     Stage afterStatus();  // R1 -> REMOTE, R0 -> LOCAL, otherwise none
     void dispatchRequests(Stage& next, bool& leave);
+    void detectFirmware(bool local);  // from the status markers; its caption
+
+    // --- port opening ---
+    bool SetUpRadioPort();
+    void SetUpCatPort();
+
+    // --- menu entries ---
+    void mnuHelpTolvane_Click();
+    void mnuHelpAbout_Click();
+    void mnuCATSetup_Click();
 
     // A start-up step: an error skips it while the loop's error rule is not armed.
     void tryStep(const std::function<void()>& fn);
@@ -152,24 +144,25 @@ private:
     // and runs the band check with them.
     void showReports();
     void connectHandlers();
-    // The digit rows, VFO B and split, and the channel memory.
-    void installTuningAreas();
     void installSetupDialogs();
     void restorePanelState();
     void writePanelState();
-    void setExtPttLamp(long colour);
 
     FrmTolvane& form_;
     Shell& shell_;
     Clock& clock_;
     SerialPort& radioPort_;
     SerialPort& catPort_;
-    std::unique_ptr<CatPanel> catPanel_;
+    ProgramState state_;
+    // The routines use the values by their short names.
+    RadioState& st = state_.st;
+    Settings& set = state_.set;
+    Requests& req = state_.req;
+    PanelFlags& ps = state_.ps;
+    StatusDisplay display;
+    RadioLink link_;
+    std::unique_ptr<PanelAreas> areas_;
     std::unique_ptr<CatBridge> cat_;
-    std::unique_ptr<ReceiverControls> receiver_;
-    std::unique_ptr<FrequencyEntry> freq_;
-    std::unique_ptr<VfoBSplit> vfoB_;
-    std::unique_ptr<ChannelMemory> chan_;
     Stage stage_ = Stage::Prepare;
     bool ending_ = false;
 };

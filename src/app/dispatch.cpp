@@ -1,176 +1,126 @@
-// The request dispatch of the main loop, the event handlers that raise the
-// requests, and the utility routines of the main window.
-#include <QAction>
-#include <QComboBox>
-#include <QDesktopServices>
+// The request dispatch of the main loop and the menu entries of the main
+// window.
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QUrl>
 #include <array>
 
 #include "app/controller.h"
 #include "cat/cat_bridge.h"
-#include "panel/channel_memory.h"
 #include "panel/frm_help.h"
 #include "panel/frm_tolvane.h"
-#include "panel/receiver_controls.h"
-#include "panel/vb.h"
-#include "panel/vfo_b_split.h"
+#include "panel/panel_areas.h"
 #include "radio/errors.h"
-#include "ui_frmTolvane.h"
 
 namespace tolvane {
 
-using vb::caption;
-using vb::setCaption;
-
 namespace {
 
-// One row of the dispatch table: the request flag and the routine that serves it.
-struct DispatchRow {
-    bool& (*flag)(Controller&);
-    void (*routine)(Controller&);
+// How a row's request is served.
+enum class Served {
+    ByRoutine,    // the area routine of the row, when there is one
+    ByCatBridge,  // the CAT bridge keeps its own flag with the input it took
+    PortReopen,   // the loop leaves the pass for the opening step
+    AudioReload,  // the loop leaves the pass for the audio re-sync
 };
 
-template <bool Requests::*F>
-bool& req(Controller& c) {
-    return c.req.*F;
-}
-// The CAT bridge keeps its own request flag with the input it took.
-bool& catReq(Controller& c) { return c.cat().reqCat; }
-
-void portReopenRow(Controller&) {}  // served by the loop itself (leaves the pass)
-void audioReloadRow(Controller&) {}
-
-ReceiverControls& rc(Controller& c) { return c.receiver(); }
+// One row of the dispatch table: the request flag it serves and its routine.
+struct DispatchRow {
+    bool Requests::*flag;
+    void (*routine)(PanelAreas&);  // nullptr: not part of this panel yet
+    Served served = Served::ByRoutine;
+};
 
 // The service order within one pass of the main loop. A row whose routine is
 // not part of this panel yet has no routine and its flag is left alone.
 const std::array<DispatchRow, 39> kDispatch = {{
-    {req<&Requests::reqSource>, [](Controller& c) { rc(c).SourceCmd(); }},
-    {req<&Requests::reqAgc>, [](Controller& c) { rc(c).AgcCmd(); }},
-    {req<&Requests::reqBfo>, [](Controller& c) { rc(c).BfoCmd(); }},
-    {req<&Requests::reqClip>, [](Controller& c) { rc(c).ClipCmd(); }},
-    {req<&Requests::reqBand160>, nullptr},
-    {req<&Requests::reqBand75>, nullptr},
-    {req<&Requests::reqBand60>, nullptr},
-    {req<&Requests::reqBand40>, nullptr},
-    {req<&Requests::reqBand30>, nullptr},
-    {req<&Requests::reqBand20>, nullptr},
-    {req<&Requests::reqBand17>, nullptr},
-    {req<&Requests::reqBand15>, nullptr},
-    {req<&Requests::reqBand12>, nullptr},
-    {req<&Requests::reqBand10>, nullptr},
-    {req<&Requests::reqBandWWV>, nullptr},
-    {req<&Requests::reqBandMARS>, nullptr},
-    {req<&Requests::reqMeter>, [](Controller& c) { c.MeterCmd(); }},
-    {req<&Requests::reqMode>, [](Controller& c) { rc(c).modeCmd(); }},
-    {req<&Requests::reqMute>, [](Controller& c) { rc(c).MuteCmd(); }},
-    {req<&Requests::reqPttEn>, [](Controller& c) { rc(c).PttEnCmd(); }},
-    {req<&Requests::reqSideTone>, [](Controller& c) { rc(c).SideToneCmd(); }},
-    {req<&Requests::reqTune>, nullptr},
-    {req<&Requests::reqViewData>, [](Controller& c) { c.ViewDataCmd(); }},
-    {req<&Requests::reqVox>, [](Controller& c) { rc(c).VoxCmd(); }},
-    {req<&Requests::reqXmit>, nullptr},
-    {req<&Requests::reqAmpPwr>, nullptr},
-    {req<&Requests::reqAmpOpr>, nullptr},
-    {req<&Requests::reqAmpTune>, nullptr},
-    {req<&Requests::reqM2V>, [](Controller& c) { c.channels().M2VCmd(); }},
-    {req<&Requests::reqV2M>, [](Controller& c) { c.channels().V2MCmd(); }},
-    {req<&Requests::reqGetStatus>, [](Controller& c) { c.GetStatusCmd(); }},
-    {req<&Requests::reqPortReopen>, portReopenRow},
-    {req<&Requests::reqBfoOffset>, [](Controller& c) { rc(c).BfoOffsetCmd(); }},
-    {req<&Requests::reqRfGain>, [](Controller& c) { rc(c).RfGainCmd(); }},
-    {catReq, [](Controller& c) { c.cat().CatCmd(); }},
-    {req<&Requests::reqDigMode>, [](Controller& c) { rc(c).DigModeCmd(); }},
-    {req<&Requests::reqSwap>, [](Controller& c) { c.vfoB().SwapCmd(); }},
-    {req<&Requests::reqA2B>, [](Controller& c) { c.vfoB().A2BCmd(); }},
-    {req<&Requests::reqAudioReload>, audioReloadRow},
+    {&Requests::reqSource, [](PanelAreas& a) { a.receiver.SourceCmd(); }},
+    {&Requests::reqAgc, [](PanelAreas& a) { a.receiver.AgcCmd(); }},
+    {&Requests::reqBfo, [](PanelAreas& a) { a.receiver.BfoCmd(); }},
+    {&Requests::reqClip, [](PanelAreas& a) { a.receiver.ClipCmd(); }},
+    {&Requests::reqBand160, nullptr},
+    {&Requests::reqBand75, nullptr},
+    {&Requests::reqBand60, nullptr},
+    {&Requests::reqBand40, nullptr},
+    {&Requests::reqBand30, nullptr},
+    {&Requests::reqBand20, nullptr},
+    {&Requests::reqBand17, nullptr},
+    {&Requests::reqBand15, nullptr},
+    {&Requests::reqBand12, nullptr},
+    {&Requests::reqBand10, nullptr},
+    {&Requests::reqBandWWV, nullptr},
+    {&Requests::reqBandMARS, nullptr},
+    {&Requests::reqMeter, [](PanelAreas& a) { a.utility.MeterCmd(); }},
+    {&Requests::reqMode, [](PanelAreas& a) { a.receiver.modeCmd(); }},
+    {&Requests::reqMute, [](PanelAreas& a) { a.receiver.MuteCmd(); }},
+    {&Requests::reqPttEn, [](PanelAreas& a) { a.receiver.PttEnCmd(); }},
+    {&Requests::reqSideTone, [](PanelAreas& a) { a.receiver.SideToneCmd(); }},
+    {&Requests::reqTune, nullptr},
+    {&Requests::reqViewData, [](PanelAreas& a) { a.utility.ViewDataCmd(); }},
+    {&Requests::reqVox, [](PanelAreas& a) { a.receiver.VoxCmd(); }},
+    {&Requests::reqXmit, nullptr},
+    {&Requests::reqAmpPwr, nullptr},
+    {&Requests::reqAmpOpr, nullptr},
+    {&Requests::reqAmpTune, nullptr},
+    {&Requests::reqM2V, [](PanelAreas& a) { a.channels.M2VCmd(); }},
+    {&Requests::reqV2M, [](PanelAreas& a) { a.channels.V2MCmd(); }},
+    {&Requests::reqGetStatus, [](PanelAreas& a) { a.utility.GetStatusCmd(); }},
+    {&Requests::reqPortReopen, nullptr, Served::PortReopen},
+    {&Requests::reqBfoOffset, [](PanelAreas& a) { a.receiver.BfoOffsetCmd(); }},
+    {&Requests::reqRfGain, [](PanelAreas& a) { a.receiver.RfGainCmd(); }},
+    {nullptr, nullptr, Served::ByCatBridge},
+    {&Requests::reqDigMode, [](PanelAreas& a) { a.receiver.DigModeCmd(); }},
+    {&Requests::reqSwap, [](PanelAreas& a) { a.vfoB.SwapCmd(); }},
+    {&Requests::reqA2B, [](PanelAreas& a) { a.vfoB.A2BCmd(); }},
+    {&Requests::reqAudioReload, nullptr, Served::AudioReload},
 }};
 
 }  // namespace
 
 void Controller::dispatchRequests(Stage& next, bool& leave) {
     for (const DispatchRow& row : kDispatch) {
-        if (row.routine == nullptr || !row.flag(*this)) continue;
-        if (row.flag == tolvane::req<&Requests::reqPortReopen>) {
+        switch (row.served) {
+        case Served::ByRoutine:
+            if (row.routine != nullptr && (req.*row.flag)) row.routine(*areas_);
+            break;
+        case Served::ByCatBridge:
+            if (cat_->reqCat) cat_->CatCmd();
+            break;
+        case Served::PortReopen:
+            if (!(req.*row.flag)) break;
             // The opening step with the new settings, then the radio query.
             next = openingStepFromLoop();
             leave = true;
             return;
-        }
-        if (row.flag == tolvane::req<&Requests::reqAudioReload>) {
+        case Served::AudioReload:
             // The re-sync takes charge of the radio: only under remote
             // control. Under local control the request waits for the next
             // REMOTE initialisation, which applies the audio settings.
-            if (ps.gControlMode != "REMOTE") continue;
-            req.reqAudioReload = false;
+            if (!(req.*row.flag) || ps.gControlMode != "REMOTE") break;
+            (req.*row.flag) = false;
             next = Stage::AudioResync;
             leave = true;
             return;
         }
-        row.routine(*this);
     }
 }
 
 // The opening step with the new settings. When the port is not there or
 // does not open, the wait for settings runs as a stage of its own, so that
 // the panel is seen waiting (and tests can step through it).
-Controller::Stage Controller::openingStepFromLoop() {
-    return openPort();
-}
+Controller::Stage Controller::openingStepFromLoop() { return openPort(); }
 
-// ------------------------------------------------------ utility routines
-
-void Controller::GetStatusCmd() {
-    link.SendRadioCmd("?", true, 0.6);
-    req.reqGetStatus = false;
-}
-
-void Controller::ViewDataCmd() {
-    auto* ui = form_.ui;
-    if (ui->txtInData->isHidden()) {
-        ui->txtInData->setVisible(true);
-        ui->txtInData->clear();
-        setCaption(ui->cmdViewInData, "Hide Data");
-    } else {
-        ui->txtInData->setVisible(false);
-        setCaption(ui->cmdViewInData, "Show Data");
-    }
-    req.reqViewData = false;
-}
-
-void Controller::MeterCmd() {
-    req.reqMeter = false;
-    int i = ps.gMeterOption;
-    if (i < 0 || i > 5) return;
-    link.SelectMeter("D" + std::to_string(i + 1));
-}
-
-void Controller::cmdTest_Click() {
-    try {
-        link.writeDirect("Z\n");
-    } catch (const std::exception& e) {
-        link.ReportError("cmdTest_Click: Err " + errText(e));
-    }
-}
+// ---------------------------------------------------------------- menu entries
 
 void Controller::mnuHelpTolvane_Click() {
     const char* kHelp = "TolvaneV0961.hlp";
     QFileInfo info(QDir::current().filePath(kHelp));
     if (!info.isFile()) {
-        link.ReportError(std::string("Help file ") + kHelp + " not found in " +
-                         QDir::currentPath().toStdString());
+        link_.ReportError(std::string("Help file ") + kHelp + " not found in " +
+                          QDir::currentPath().toStdString());
         return;
     }
     if (!shell_.showHelp(info.absoluteFilePath().toStdString()))
-        link.ReportError(std::string("Could not open the help file ") + kHelp);
+        link_.ReportError(std::string("Could not open the help file ") + kHelp);
 }
 
 void Controller::mnuHelpAbout_Click() {
@@ -179,55 +129,35 @@ void Controller::mnuHelpAbout_Click() {
 }
 
 void Controller::mnuCATSetup_Click() {
-    if (openCatSetup) openCatSetup();
+    if (hooks.openCatSetup) hooks.openCatSetup();
     if (set.gCatSetupApplied) {
         try {
             SetUpCatPort();
-            setCaption(form_.ui->txtInCat, "");
-            setCaption(form_.ui->txtOutCAT, "");
+            areas_->catFrame.clearCatText();
         } catch (const std::exception& e) {
-            setCaption(form_.ui->txtInCat, "No CAT Port");
-            setCaption(form_.ui->txtOutCAT, "No CAT Port");
-            link.ReportError("SetUpCatPort: Err " + errText(e));
+            areas_->catFrame.showNoCatPort();
+            link_.ReportError("SetUpCatPort: Err " + errText(e));
         }
         set.gCatSetupApplied = false;
     }
 }
 
-// --------------------------------------------------------- event handlers
-
 void Controller::connectHandlers() {
-    auto* ui = form_.ui;
-    FrmTolvane* f = &form_;
-    QObject::connect(f, &FrmTolvane::closeRequested, f, [this] { form_queryUnload(0, 0); });
-    QObject::connect(ui->mnuFileExit, &QAction::triggered, f, [this] { form_queryUnload(0, 0); });
-    QObject::connect(ui->mnuPortSetup, &QAction::triggered, f, [this] {
-        if (openPortSetup) openPortSetup();
+    PanelLayout& layout = areas_->layout;
+    QObject::connect(&form_, &FrmTolvane::closeRequested, &form_,
+                     [this] { form_queryUnload(0, 0); });
+    layout.onMenu(MenuEntry::FileExit, [this] { form_queryUnload(0, 0); });
+    layout.onMenu(MenuEntry::PortSetup, [this] {
+        if (hooks.openPortSetup) hooks.openPortSetup();
     });
-    QObject::connect(ui->mnuAudioSetup, &QAction::triggered, f, [this] {
-        if (openAudioSetup) openAudioSetup();
+    layout.onMenu(MenuEntry::AudioSetup, [this] {
+        if (hooks.openAudioSetup) hooks.openAudioSetup();
     });
-    QObject::connect(ui->mnuCATSetup, &QAction::triggered, f, [this] { mnuCATSetup_Click(); });
-    QObject::connect(ui->mnuHelpAbout, &QAction::triggered, f, [this] { mnuHelpAbout_Click(); });
-    QObject::connect(ui->mnuHelpTolvane, &QAction::triggered, f,
-                     [this] { mnuHelpTolvane_Click(); });
+    layout.onMenu(MenuEntry::CatSetup, [this] { mnuCATSetup_Click(); });
+    layout.onMenu(MenuEntry::HelpAbout, [this] { mnuHelpAbout_Click(); });
+    layout.onMenu(MenuEntry::HelpTolvane, [this] { mnuHelpTolvane_Click(); });
     // Windows not part of this panel yet.
-    ui->mnuChannelSetup->setEnabled(false);
-    ui->mnuScanBands->setEnabled(false);
-    ui->mnuScanFreqs->setEnabled(false);
-
-    QObject::connect(ui->cmdViewInData, &QPushButton::clicked, f, [this] { req.reqViewData = true; });
-    QObject::connect(ui->cmdGetStatus, &QPushButton::clicked, f, [this] { req.reqGetStatus = true; });
-    QObject::connect(ui->cmdTest, &QPushButton::clicked, f, [this] { cmdTest_Click(); });
-    // Selecting an option from code runs its click handling too.
-    for (int i = 0; i < 6; ++i) {
-        QObject::connect(form_.optMeter[static_cast<size_t>(i)], &QRadioButton::toggled, f,
-                         [this, i](bool on) {
-                             if (!on) return;
-                             ps.gMeterOption = i;
-                             req.reqMeter = true;
-                         });
-    }
+    layout.disableMenusOfLaterWindows();
 }
 
 }  // namespace tolvane

@@ -29,13 +29,13 @@ int main(int argc, char** argv) {
     RealShell shell(&form, radio, cat);
     Controller c(form, shell, clock, radio, cat);
 
-    c.anotherInstance = [&lock] {
+    c.hooks.anotherInstance = [&lock] {
         if (lock.acquire()) return false;
         // Only a lock held by another copy counts; a folder where the lock
         // file cannot be made (read-only) does not stop the panel.
         return errno == EWOULDBLOCK || errno == EAGAIN;
     };
-    c.positionVisible = [&form](int leftTwips, int topTwips) {
+    c.hooks.positionVisible = [&form](int leftTwips, int topTwips) {
         QRect r(vb::twipsToPixels(leftTwips, &form), vb::twipsToPixels(topTwips, &form),
                 form.frameGeometry().width(), form.frameGeometry().height());
         for (QScreen* s : QGuiApplication::screens())

@@ -22,18 +22,18 @@ LivePort livePort(SerialPort& port) {
 }  // namespace
 
 void Controller::installSetupDialogs() {
-    auto report = [this](const std::string& m) { link.ReportError(m); };
+    auto report = [this](const std::string& m) { link_.ReportError(m); };
     auto device = [](int n) { return portDevicePath(n); };
-    openPortSetup = [this, report, device] {
-        FrmPortSetup dlg(livePort(radioPort_), set, req, st.gExtPttEnabled, comPortAvailable,
+    hooks.openPortSetup = [this, report, device] {
+        FrmPortSetup dlg(livePort(radioPort_), set, req, st.gExtPttEnabled, hooks.comPortAvailable,
                          device, report, ".", &form_);
         shell_.showModal(dlg);
     };
-    openCatSetup = [this, report, device] {
-        FrmCATSetup dlg(livePort(catPort_), set, comPortAvailable, device, report, ".", &form_);
+    hooks.openCatSetup = [this, report, device] {
+        FrmCATSetup dlg(livePort(catPort_), set, hooks.comPortAvailable, device, report, ".", &form_);
         shell_.showModal(dlg);
     };
-    openAudioSetup = [this, report] {
+    hooks.openAudioSetup = [this, report] {
         AudioReports r{st.gSourceReport, st.gPttEnReport, st.gLocRemReport};
         FrmAudioSetup dlg(r, set, req, report, ".", &form_);
         shell_.showModal(dlg);

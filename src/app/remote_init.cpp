@@ -1,29 +1,14 @@
 // The REMOTE initialisation: takes charge of a radio under remote control,
 // brings its audio settings to the configured values, checks the frequency,
 // resets RF gain and BFO and enables the operator controls.
-#include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
 #include <functional>
 
 #include "app/controller.h"
-#include "panel/frm_tolvane.h"
-#include "panel/receiver_controls.h"
-#include "panel/vb.h"
+#include "panel/panel_areas.h"
 #include "radio/protocol.h"
 #include "setup/audio_setup_file.h"
-#include "ui_frmTolvane.h"
 
 namespace tolvane {
-
-using vb::caption;
-using vb::setCaption;
 
 Controller::Stage Controller::remoteInit() {
     if (ps.gRestarting) return Stage::LoopEntry;
@@ -33,11 +18,11 @@ Controller::Stage Controller::remoteInit() {
     // the operator chose last, so the file does not override them.
     const bool applied = req.reqAudioReload;
     req.reqAudioReload = false;
-    tryStep([&] { set.gTxUnrestricted = link.fileExists("Permissions.txt"); });
+    tryStep([&] { set.gTxUnrestricted = link_.fileExists("Permissions.txt"); });
     tryStep([&] {
         if (applied) return;
         AudioCodes codes = kAudioDefaults;
-        if (link.fileExists(kAudioSetupFileName)) codes = audioCodesAtStartup(kAudioSetupFileName);
+        if (link_.fileExists(kAudioSetupFileName)) codes = audioCodesAtStartup(kAudioSetupFileName);
         set.gAudSource = codes.source;
         set.gAudPttEn = codes.pttEn;
         set.gAudRouting = codes.routing;
@@ -48,28 +33,17 @@ Controller::Stage Controller::remoteInit() {
 }
 
 Controller::Stage Controller::audioResync() {
-    auto* ui = form_.ui;
     tryStep([&] {
-        for (QWidget* w : std::initializer_list<QWidget*>{ui->cmdSideTone, ui->cmdViewInData,
-                                                          ui->cmdVOX, ui->cmdClipping, ui->cmdPTTEn})
-            w->setEnabled(false);
-        ui->vscRFG->setEnabled(true);
-        setCaption(ui->cmbDig, "OFF");
         ps.gTuneLock = true;
-        vb::setForeColour(ui->txtInfo, colour::kRed);
-        vb::setBold(ui->txtInfo, true);
-        setCaption(ui->txtInfo, "STANDBY - SETTING ALL COMMAND BUTTONS");
-        ui->txtInfo->setVisible(true);
-        ui->txtInData->setVisible(true);
-        vb::setForeColour(ui->lblREMOTE, colour::kWhite);
+        areas_->layout.remoteStandby();
     });
     return Stage::RemoteWait;
 }
 
 Controller::Stage Controller::remoteWait() {
     if (st.gFullStatus) return Stage::RemoteFinish;
-    link.SendRadioCmd("?", true, 0.6);
-    link.ReadRadio();
+    link_.SendRadioCmd("?", true, 0.6);
+    link_.ReadRadio();
     shell_.yield();
     // New port settings are honoured here as in the radio query.
     if (req.reqPortReopen) {
@@ -80,16 +54,15 @@ Controller::Stage Controller::remoteWait() {
 }
 
 Controller::Stage Controller::remoteFinish() {
-    auto* ui = form_.ui;
-    ReceiverControls& rc = *receiver_;
-    // 7.
+    ReceiverControls& rc = areas_->receiver;
+    PanelLayout& layout = areas_->layout;
     tryStep([&] { detectFirmware(false); });
-    // 8. Bring the radio's audio to the wanted values, row by row.
+    // Bring the radio's audio to the wanted values, row by row.
     auto bring = [&](std::string RadioState::*report, const std::string& wanted, int runs,
                      double pause, const std::function<void()>& routine) {
         for (int i = 0; i < runs && st.*report != wanted; ++i) {
             routine();
-            if (pause > 0) link.Delay(pause);
+            if (pause > 0) link_.Delay(pause);
         }
     };
     tryStep([&] {
@@ -102,7 +75,7 @@ Controller::Stage Controller::remoteFinish() {
         // undo a remote routing the operator stored.
         bring(&RadioState::gSourceReport, set.gAudSource, 4, 0.2, [&] {
             rc.StepAudioSource(set.gAudSource);
-            link.ReadRadio();
+            link_.ReadRadio();
         });
     });
     tryStep([&] { display.ShowSource(); });
@@ -119,77 +92,40 @@ Controller::Stage Controller::remoteFinish() {
         display.ShowAgc();
         display.ShowMode();
     });
-    // 9. Frequency.
+    // Frequency.
     tryStep([&] {
         if (!st.gFreqReportOk) {
-            setCaption(ui->txtInfo, "Invalid Frequency: Setting frequency to 12345.67");
-            link.SetFreqCmd("1234567");
+            display.setInfoText("Invalid Frequency: Setting frequency to 12345.67");
+            link_.SetFreqCmd("1234567");
         }
         display.ShowFreqDigits();
         bool allowed = display.IsInBand(st.gFreqReport);
         display.SetTxControlsEnabled(allowed);
     });
-    // 10. RF gain reset; meters.
+    // RF gain reset; meters.
     tryStep([&] {
-        // The bar's minimum (full gain) is at its top.
-        ui->vscRFG->setValue(ui->vscRFG->maximum());
-        rc.vscRFG_Change();
-        for (QRadioButton* o : form_.optMeter) o->setEnabled(true);
-        ui->pbMeter->setEnabled(true);
-        if (st.gFwType == protocol::kFwAdapt) ui->pbMeter->setEnabled(false);
+        rc.resetRfGain();
+        layout.enableMeters(st.gFwType == protocol::kFwAdapt);
     });
-    // 11.
+    tryStep([&] { layout.showOperatorControls(); });
+    tryStep([&] { rc.resetBfo(); });
     tryStep([&] {
-        setCaption(ui->txtInfo, "");
-        ui->txtInfo->setVisible(false);
-        vb::setForeColour(ui->txtInfo, colour::kBlack);
-        vb::setBold(ui->txtInfo, false);
-        for (QWidget* w : std::initializer_list<QWidget*>{ui->fraLeftButtons, ui->fraRightButtons,
-                                                          ui->fraRF, ui->fraBand, ui->fraBFO})
-            w->setVisible(true);
-        ui->cmdMute->setEnabled(true);
-        ui->cmdBFO->setEnabled(true);
-    });
-    // 12. BFO: the offset "100" is sent and the BFO ends off.
-    tryStep([&] {
-        ui->vscBFO->setValue(100);
-        rc.BfoOffsetCmd();
-        ps.gBfoOn = true;
-        rc.BfoCmd();
-        rc.BfoCmd();
-        rc.BfoCmd();
-    });
-    // 13.
-    tryStep([&] {
-        for (QWidget* w : std::initializer_list<QWidget*>{
-                 ui->cmdSideTone, ui->cmdViewInData, ui->cmdVOX, ui->cmdClipping, ui->cmdPTTEn,
-                 ui->cmdTune, ui->cmdXmit})
-            w->setEnabled(true);
-        ui->mnuScanFreqs->setEnabled(scanWindowsAvailable);
-        ui->mnuScanBands->setEnabled(scanWindowsAvailable);
-        ui->lblU->setVisible(true);
-        ui->lblXMTRCV->setEnabled(true);
-        ui->pbMeter->setEnabled(true);
-        ui->cmdTest->setEnabled(true);
+        layout.enableRemoteControls(hooks.scanWindowsAvailable);
         // The band check again, so that a click queued before the first pass
         // cannot find the transmit buttons enabled outside the permitted bands.
         bool allowed = display.IsInBand(st.gFreqReport);
         display.SetTxControlsEnabled(allowed);
     });
-    // 14.
+    // A fresh status, then the amplifier controls.
     tryStep([&] {
-        link.ReadRadio();
-        link.SendRadioCmd("?", true, 0.6);
-        link.ReadRadio();
+        link_.ReadRadio();
+        link_.SendRadioCmd("?", true, 0.6);
+        link_.ReadRadio();
         ps.gTuneLock = false;
-        ui->cmdAmpPwr->setEnabled(true);
-        ui->cmdAmpOpr->setEnabled(true);
-        ui->cmdTuneAmp->setEnabled(true);
+        layout.enableAmpControls();
     });
-    // 15.
     tryStep([&] { radioPort_.setDtr(true); });
-    // 16.
-    link.Delay(0.5);
+    link_.Delay(0.5);
     return Stage::LoopEntry;
 }
 

@@ -1,19 +1,13 @@
 // Start-up preparation, the opening of both serial ports and the close
 // handler of the main window.
-#include <QAction>
-#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 
 #include "app/controller.h"
 #include "cat/cat_bridge.h"
 #include "panel/frm_tolvane.h"
+#include "panel/panel_areas.h"
 #include "panel/vb.h"
 #include "platform/handshake.h"
 #include "platform/port_map.h"
@@ -22,13 +16,8 @@
 #include "setup/panel_state_file.h"
 #include "setup/port_setup_file.h"
 #include "setup/text_file.h"
-#include "ui_frmTolvane.h"
 
 namespace tolvane {
-
-using vb::caption;
-using vb::setBackColour;
-using vb::setCaption;
 
 namespace {
 const char* kTitle = "Tolvane 0.962b : 8-24-18 : 1140";
@@ -39,11 +28,10 @@ std::string folderPath() { return QDir::currentPath().toStdString() + "/"; }
 // ------------------------------------------------------------ preparation
 
 Controller::Stage Controller::prepare() {
-    auto* ui = form_.ui;
-    // 1. Title.
+    PanelLayout& layout = areas_->layout;
     ps.gAppTitle = kTitle;
-    // 2. One copy per working folder.
-    if (anotherInstance()) {
+    // One copy per working folder.
+    if (hooks.anotherInstance()) {
         // Nothing is saved or closed on the way out, not even when a
         // termination signal closes the message.
         ending_ = true;
@@ -52,8 +40,8 @@ Controller::Stage Controller::prepare() {
         shell_.endProgram();
         throw StopRunning{};
     }
-    // 3. Key preview is built into the window (it reports keys before its controls).
-    // 4. Centre horizontally, a third of the way down (twips).
+    // Key preview is built into the window (it reports keys before its controls).
+    // Centre horizontally, a third of the way down (twips).
     tryStep([&] {
         QScreen* screen = QGuiApplication::primaryScreen();
         QRect avail = screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
@@ -61,69 +49,42 @@ Controller::Stage Controller::prepare() {
         form_.move(avail.x() + (avail.width() - size.width()) / 2,
                    avail.y() + (avail.height() - size.height()) / 3);
     });
-    // 5. The panel state file.
+    // The panel state file.
     tryStep([&] { restorePanelState(); });
-    // 6.
     tryStep([&] { form_.setWindowTitle(QString::fromStdString(ps.gAppTitle)); });
-    // 7. Reset the panel.
+    // Reset the panel.
     tryStep([&] {
-        setCaption(ui->lblInfo, "");
-        ui->txtInData->setVisible(false);
-        ui->lblU->setVisible(false);
-        link.Delay(0.5);
-        setCaption(ui->lblU, "");
-        ui->lblXMTRCV->setEnabled(false);
-        vb::setBold(ui->lblXMTRCV, true);
-        setCaption(ui->lblXMTRCV, "Receive");
-        setBackColour(ui->lblXMTRCV, colour::kGreen);
-        for (QPushButton* b : form_.cmdF) b->setEnabled(true);
-        for (QPushButton* b : form_.cmdM) b->setEnabled(true);
+        layout.hideStartupBoxes();
+        link_.Delay(0.5);
         ps.gBfoOn = false;
         ps.gBfoOffset = "100";
-        setCaption(ui->lblPorM, "");
-        setCaption(ui->lblBFOOn, "");
-        vb::setForeColour(ui->lblREMOTE, colour::kRed);
-        setCaption(ui->lblREMOTE, "NoComm");
-        setCaption(ui->lblComStat, "No Com");
-        ui->shaTrace->setVisible(false);
+        layout.resetIndicators();
     });
-    // 8. The panel is visible from here on.
+    // The panel is visible from here on.
     tryStep([&] { form_.show(); });
-    // 9. Amplifier controls.
+    tryStep([&] { layout.resetAmpControls(); });
+    // CAT settings.
     tryStep([&] {
-        setCaption(ui->lblAmpPwr, "");
-        setCaption(ui->lblAmpOpStby, "");
-        setCaption(ui->lblAmpTuned, "");
-        ui->cmdAmpPwr->setEnabled(false);
-        ui->cmdAmpOpr->setEnabled(false);
-        ui->cmdTuneAmp->setEnabled(false);
-        ui->txtInData->setVisible(true);
-        ui->txtInfo->setVisible(true);
-    });
-    // 10. CAT settings.
-    tryStep([&] {
-        setCaption(ui->txtInfo, "Opening " + folderPath() + kCatSetupFileName + " File.. ");
-        if (link.fileExists(kCatSetupFileName)) {
+        display.setInfoText("Opening " + folderPath() + kCatSetupFileName + " File.. ");
+        if (link_.fileExists(kCatSetupFileName)) {
             std::optional<CatStartupSettings> cat = readCatSetupForStartup(kCatSetupFileName);
             if (cat) {
                 set.gCatPort = cat->port;
                 set.gCatSettings = cat->settings;
                 set.gCatHandshake = cat->handshake;
             }
-            setCaption(ui->txtInfo, std::string(kCatSetupFileName) + " Opened");
-            if (comPortAvailable(portNumberValue(set.gCatPort))) {
+            display.setInfoText(std::string(kCatSetupFileName) + " Opened");
+            if (hooks.comPortAvailable(portNumberValue(set.gCatPort))) {
                 SetUpCatPort();
             } else {
-                setCaption(ui->txtInCat, "No CAT Port");
-                setCaption(ui->txtOutCAT, "No CAT Port");
+                areas_->catFrame.showNoCatPort();
             }
         }
     });
-    // 11. Radio port settings.
+    // Radio port settings.
     tryStep([&] {
-        ui->txtInfo->setVisible(true);
-        setCaption(ui->txtInfo, "Opening " + folderPath() + kPortSetupFileName + " File.. ");
-        if (link.fileExists(kPortSetupFileName)) {
+        display.reportError("Opening " + folderPath() + kPortSetupFileName + " File.. ");
+        if (link_.fileExists(kPortSetupFileName)) {
             std::optional<PortStartupSettings> p = readPortSetupForStartup(kPortSetupFileName);
             if (p) {
                 set.gRadioPort = p->port;
@@ -131,37 +92,35 @@ Controller::Stage Controller::prepare() {
                 set.gRadioHandshake = p->handshake;
                 st.gExtPttEnabled = p->extPtt;
             }
-            setCaption(ui->txtInfo, std::string(kPortSetupFileName) + " File Opened");
-            setCaption(ui->txtInfo, "");
+            display.setInfoText(std::string(kPortSetupFileName) + " File Opened");
+            display.setInfoText("");
         } else {
             st.gExtPttEnabled = false;
-            if (openPortSetup) openPortSetup();
+            if (hooks.openPortSetup) hooks.openPortSetup();
         }
     });
-    // 12.
     return Stage::OpenPort;
 }
 
 void Controller::restorePanelState() {
-    if (!link.fileExists(kPanelStateFileName)) return;
+    if (!link_.fileExists(kPanelStateFileName)) return;
     std::optional<PanelStateFile> f = readPanelStateFile(kPanelStateFileName);
     if (!f) return;
-    auto* ui = form_.ui;
+    PanelLayout& layout = areas_->layout;
     tryStep([&] {
         long left = twipsValue(f->left);
         long top = twipsValue(f->top);
         // A window restored entirely off every screen keeps the centre position.
-        if (positionVisible(static_cast<int>(left), static_cast<int>(top)))
+        if (hooks.positionVisible(static_cast<int>(left), static_cast<int>(top)))
             form_.move(vb::twipsToPixels(static_cast<double>(left), &form_),
                        vb::twipsToPixels(static_cast<double>(top), &form_));
     });
     tryStep([&] {
-        if (vfoBDigitsApply(f->vfoB))
-            for (size_t k = 0; k < 7; ++k) setCaption(form_.cmdVFOB[k], std::string(1, f->vfoB[k]));
+        if (vfoBDigitsApply(f->vfoB)) layout.restoreVfoB(f->vfoB);
     });
-    tryStep([&] { setCaption(ui->cmbVFOBMode, f->vfoBMode); });
-    tryStep([&] { setCaption(ui->lblSplit, f->split); });
-    tryStep([&] { setCaption(ui->cmbStepSize, f->stepSize); });
+    tryStep([&] { layout.restoreVfoBMode(f->vfoBMode); });
+    tryStep([&] { layout.restoreSplit(f->split); });
+    tryStep([&] { layout.restoreStepSize(f->stepSize); });
 }
 
 // ----------------------------------------------------------- port opening
@@ -175,7 +134,7 @@ bool Controller::SetUpRadioPort() {
             // a device that went away is closed all the same
         }
         radioPort_.close();
-        link.Delay(0.5);
+        link_.Delay(0.5);
     }
     PortConfig cfg;
     cfg.portNumber = portNumberValue(set.gRadioPort);
@@ -190,7 +149,7 @@ bool Controller::SetUpRadioPort() {
     ps.gLastRadioPort = cfg.portNumber;
     radioPort_.open(cfg);
     if (radioPort_.isOpen()) return true;
-    setCaption(form_.ui->txtInfo, "Selected port did not open...");
+    display.setInfoText("Selected port did not open...");
     return false;
 }
 
@@ -210,9 +169,8 @@ void Controller::SetUpCatPort() {
 }
 
 Controller::Stage Controller::openPort() {
-    auto* ui = form_.ui;
     int n = portNumberValue(set.gRadioPort);
-    if ((n != 0 && n == ps.gLastRadioPort) || comPortAvailable(n)) {
+    if ((n != 0 && n == ps.gLastRadioPort) || hooks.comPortAvailable(n)) {
         try {
             ps.gRadioPortOk = SetUpRadioPort();
         } catch (const StopRunning&) {
@@ -226,16 +184,15 @@ Controller::Stage Controller::openPort() {
         }
         if (ps.gRadioPortOk) {
             ps.gRadioPortLost = false;
-            setCaption(ui->lblComStat, "COM" + set.gRadioPort);
-            setCaption(ui->txtInfo, "Querying radio status");
+            display.setComStat("COM" + set.gRadioPort);
+            display.setInfoText("Querying radio status");
             req.reqPortReopen = false;
         }
         return Stage::Query;
     }
-    ui->txtInfo->setVisible(true);
-    setCaption(ui->txtInfo, "Port is not available. Use Setup menu or Exit.");
-    setCaption(ui->lblComStat, "No Port");
-    setCaption(ui->lblREMOTE, "");
+    display.reportError("Port is not available. Use Setup menu or Exit.");
+    display.setComStat("No Port");
+    areas_->layout.setControlModeCaption("");
     req.reqPortReopen = false;
     return Stage::WaitPort;
 }
@@ -245,13 +202,12 @@ Controller::Stage Controller::openPort() {
 // for new settings; nothing is sent meanwhile. The port has no device of
 // its own any more, so nothing is opened again until settings are applied.
 Controller::Stage Controller::radioPortFailed(const PortError& e) {
-    auto* ui = form_.ui;
     req.reqPortReopen = false;
     ps.gRadioPortOk = false;
     ps.gRadioPortLost = true;
-    link.ReportError("Radio port: " + std::string(e.what()));
-    setCaption(ui->lblComStat, "No Port");
-    setCaption(ui->lblREMOTE, "");
+    link_.ReportError("Radio port: " + std::string(e.what()));
+    display.setComStat("No Port");
+    areas_->layout.setControlModeCaption("");
     return Stage::WaitPort;
 }
 
@@ -268,30 +224,31 @@ void Controller::writePanelState() {
     QPoint pos = form_.pos();
     s.left = vb::pixelsToTwips(pos.x(), &form_);
     s.top = vb::pixelsToTwips(pos.y(), &form_);
-    for (QPushButton* b : form_.cmdVFOB) s.vfoB += caption(b);
-    s.vfoBMode = caption(form_.ui->cmbVFOBMode);
-    s.split = caption(form_.ui->lblSplit);
-    s.stepSize = caption(form_.ui->cmbStepSize);
+    PanelValues shown = areas_->layout.values();
+    s.vfoB = shown.vfoB;
+    s.vfoBMode = shown.vfoBMode;
+    s.split = shown.split;
+    s.stepSize = shown.stepSize;
     WriteResult r = writePanelStateFile(kPanelStateFileName, s);
     if (!r.ok)
-        link.ReportError(std::string(kPanelStateFileName) + ": Err " + std::to_string(r.err) + ". " +
+        link_.ReportError(std::string(kPanelStateFileName) + ": Err " + std::to_string(r.err) + ". " +
                          r.message);
 }
 
 void Controller::form_queryUnload(int, int) {
     if (ending_) return;
     ending_ = true;
-    // 1. The panel state file; a file that cannot be written never stops the rest.
+    // The panel state file; a file that cannot be written never stops the rest.
     try {
         writePanelState();
     } catch (const std::exception&) {
     }
-    // 2. Leave the radio unkeyed and at the reset RF gain, then close its port.
+    // Leave the radio unkeyed and at the reset RF gain, then close its port.
     try {
         if (radioPort_.isOpen()) {
-            if (st.gLastSync == "K") link.writeDirect("U");
-            link.writeDirect("G00\n");
-            link.Delay(0.3);
+            if (st.gLastSync == "K") link_.writeDirect("U");
+            link_.writeDirect("G00\n");
+            link_.Delay(0.3);
             if (radioPort_.inBufferCount() > 0) radioPort_.input();
         }
     } catch (const std::exception&) {
@@ -300,12 +257,11 @@ void Controller::form_queryUnload(int, int) {
         radioPort_.close();
     } catch (const std::exception&) {
     }
-    // 3.
+    // The CAT port.
     try {
         if (catPort_.isOpen()) catPort_.close();
     } catch (const std::exception&) {
     }
-    // 4.
     shell_.endProgram();
 }
 

@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <optional>
-#include <utility>
 
 #include "panel/digit_rows.h"
 #include "panel/vb.h"
@@ -25,31 +24,33 @@ char modeDigit(const std::string& report) {
 }
 }  // namespace
 
-ChannelMemory::ChannelMemory(Context ctx) : c_(std::move(ctx)) {}
+ChannelMemory::ChannelMemory(const ChannelWidgets& widgets, const PanelContext& context,
+                             const WindowSeams& seams)
+    : w_(widgets), c_(context), seams_(seams) {}
 
 void ChannelMemory::connectHandlers() {
     // The panel starts on the VFO. Only a channel report that names a
     // channel changes that; the VFO report of a radio that is on its VFO
     // then selects nothing new and leaves the tuning lock of the
     // initialisations alone.
-    c_.optChan[1]->setChecked(true);
+    w_.optChan[1]->setChecked(true);
     for (int i = 0; i < 2; ++i) {
-        QRadioButton* opt = c_.optChan[static_cast<size_t>(i)];
+        QRadioButton* opt = w_.optChan[static_cast<size_t>(i)];
         QObject::connect(opt, &QRadioButton::toggled, opt, [this, i](bool on) {
             if (on) optChan_Click(i);
         });
     }
-    QObject::connect(c_.cmdM2V, &QPushButton::clicked, c_.cmdM2V, [this] { c_.reqM2V = true; });
-    QObject::connect(c_.cmdV2M, &QPushButton::clicked, c_.cmdV2M, [this] { c_.reqV2M = true; });
+    QObject::connect(w_.cmdM2V, &QPushButton::clicked, w_.cmdM2V, [this] { c_.req.reqM2V = true; });
+    QObject::connect(w_.cmdV2M, &QPushButton::clicked, w_.cmdV2M, [this] { c_.req.reqV2M = true; });
 }
 
 std::string ChannelMemory::channel() const {
-    return digits::chanText(digits::chanValue(caption(c_.cmdM[0]) + caption(c_.cmdM[1])));
+    return digits::chanText(digits::chanValue(caption(w_.cmdM[0]) + caption(w_.cmdM[1])));
 }
 
 void ChannelMemory::writeChannel(const std::string& two) {
-    setCaption(c_.cmdM[0], two.substr(0, 1));
-    setCaption(c_.cmdM[1], two.substr(1, 1));
+    setCaption(w_.cmdM[0], two.substr(0, 1));
+    setCaption(w_.cmdM[1], two.substr(1, 1));
 }
 
 void ChannelMemory::cmdM_MouseDown(int index, int button) {
@@ -64,15 +65,15 @@ void ChannelMemory::cmdM_MouseDown(int index, int button) {
     busy_ = true;
     gChanHeld = true;
     while (gChanHeld) {
-        const int value = digits::chanValue(caption(c_.cmdM[0]) + caption(c_.cmdM[1]));
+        const int value = digits::chanValue(caption(w_.cmdM[0]) + caption(w_.cmdM[1]));
         const digits::ChanStep s = digits::stepChannel(value, step, button);
-        if (s.beep) c_.seams.beep();
+        if (s.beep) seams_.beep();
         writeChannel(digits::chanText(s.value));
         c_.link.Delay(kStepPause);
-        c_.seams.yield(0.0);
+        seams_.yield(0.0);
     }
     // In VFO mode the number only prepares V->M.
-    if (c_.optChan[0]->isChecked()) c_.link.SendRadioCmd("C" + channel(), true, kSelectPause);
+    if (w_.optChan[0]->isChecked()) c_.link.SendRadioCmd("C" + channel(), true, kSelectPause);
     busy_ = false;
 }
 
@@ -81,11 +82,11 @@ void ChannelMemory::cmdM_MouseUp() {
 }
 
 void ChannelMemory::optChan_Click(int index) {
-    RadioState& st = c_.link.state();
+    RadioState& st = c_.st;
     if (index == 0) {
-        c_.gTuneLock = true;
+        c_.ps.gTuneLock = true;
         gSavedVfoA.clear();
-        for (const QPushButton* b : c_.cmdF) gSavedVfoA += caption(b);
+        for (const QPushButton* b : w_.cmdF) gSavedVfoA += caption(b);
         savedMode_ = st.gModeReport;
         // When the radio's channel report selected this option the digits
         // already match it and nothing is sent.
@@ -98,33 +99,33 @@ void ChannelMemory::optChan_Click(int index) {
     // design captions "0000000" of a panel that started on a channel are none.
     const std::optional<long> saved = digits::freqValue(gSavedVfoA);
     if (saved && digits::inTuningRange(*saved)) {
-        for (size_t i = 0; i < c_.cmdF.size(); ++i)
-            setCaption(c_.cmdF[i], std::string(1, gSavedVfoA[i]));
+        for (size_t i = 0; i < w_.cmdF.size(); ++i)
+            setCaption(w_.cmdF[i], std::string(1, gSavedVfoA[i]));
         c_.link.SetMode(savedMode_);
         c_.link.SendRadioCmd("F" + gSavedVfoA, true, kRetunePause);
     }
-    c_.gTuneLock = false;
+    c_.ps.gTuneLock = false;
 }
 
 void ChannelMemory::M2VCmd() {
     const std::string ch = channel();
     c_.link.SendRadioCmd("C" + ch, true, kSelectPause);
-    setCaption(c_.lblInfo, "Channel " + ch);
-    c_.reqM2V = false;
+    setCaption(w_.lblInfo, "Channel " + ch);
+    c_.req.reqM2V = false;
 }
 
 void ChannelMemory::V2MCmd() {
-    const RadioState& st = c_.link.state();
+    const RadioState& st = c_.st;
     const char mode = modeDigit(st.gModeReport);
     // Only what the radio last reported is stored, and only a whole report:
     // a blank or garbled one would overwrite the channel with rubbish.
     if (!st.gFreqReportOk || !protocol::isFreqReport(st.gFreqReport) || mode == 0) {
         c_.link.ReportError(kNoValidFrequency);
-        c_.reqV2M = false;
+        c_.req.reqV2M = false;
         return;
     }
     c_.link.SendRadioCmd("P" + channel() + st.gFreqReport.substr(1, 7) + mode, true, kSelectPause);
-    c_.reqV2M = false;
+    c_.req.reqV2M = false;
 }
 
 }  // namespace tolvane

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+#include "panel/panel_context.h"
 #include "panel/window_seams.h"
 
 class QLabel;
@@ -16,26 +17,22 @@ class QRadioButton;
 
 namespace tolvane {
 
-class RadioLink;
+// The controls of the channel memory area, by their names on the form.
+struct ChannelWidgets {
+    std::array<QPushButton*, 2> cmdM;      // channel digits, tens and units
+    std::array<QRadioButton*, 2> optChan;  // radio's channels, VFO
+    // VFO A digits: saved on entering channel mode, restored on leaving it.
+    std::array<QPushButton*, 7> cmdF;
+    QLabel* lblInfo;
+    QPushButton* cmdM2V;
+    QPushButton* cmdV2M;
+};
 
 class ChannelMemory {
   public:
-    struct Context {
-        std::array<QPushButton*, 2> cmdM;      // channel digits, tens and units
-        std::array<QRadioButton*, 2> optChan;  // radio's channels, VFO
-        // VFO A digits: saved on entering channel mode, restored on leaving it.
-        std::array<QPushButton*, 7> cmdF;
-        QLabel* lblInfo;
-        QPushButton* cmdM2V;
-        QPushButton* cmdV2M;
-        RadioLink& link;
-        bool& gTuneLock;
-        bool& reqM2V;
-        bool& reqV2M;
-        WindowSeams seams;
-    };
-
-    explicit ChannelMemory(Context ctx);
+    // Channel mode sets the panel flag gTuneLock, VFO mode clears it.
+    ChannelMemory(const ChannelWidgets& widgets, const PanelContext& context,
+                  const WindowSeams& seams);
     ChannelMemory(const ChannelMemory&) = delete;
     ChannelMemory& operator=(const ChannelMemory&) = delete;
 
@@ -69,7 +66,9 @@ class ChannelMemory {
   private:
     void writeChannel(const std::string& two);
 
-    Context c_;
+    ChannelWidgets w_;
+    PanelContext c_;
+    WindowSeams seams_;
     bool busy_ = false;
     std::string savedMode_;  // mode report taken with gSavedVfoA
 };

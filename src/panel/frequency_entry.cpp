@@ -4,9 +4,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <utility>
 
 #include "panel/digit_rows.h"
+#include "panel/status_display.h"
 #include "panel/vb.h"
 #include "radio/radio_link.h"
 
@@ -15,17 +15,19 @@ namespace tolvane {
 using vb::caption;
 using vb::setCaption;
 
-FrequencyEntry::FrequencyEntry(Context ctx) : c_(std::move(ctx)) {}
+FrequencyEntry::FrequencyEntry(const FrequencyEntryWidgets& widgets, const PanelContext& context,
+                               const WindowSeams& seams)
+    : w_(widgets), c_(context), seams_(seams) {}
 
 std::string FrequencyEntry::row() const {
     std::string s;
-    for (const QPushButton* b : c_.cmdF) s += caption(b);
+    for (const QPushButton* b : w_.cmdF) s += caption(b);
     return s;
 }
 
 void FrequencyEntry::writeRow(const std::string& digits) {
-    for (size_t i = 0; i < c_.cmdF.size() && i < digits.size(); ++i)
-        setCaption(c_.cmdF[i], std::string(1, digits[i]));
+    for (size_t i = 0; i < w_.cmdF.size() && i < digits.size(); ++i)
+        setCaption(w_.cmdF[i], std::string(1, digits[i]));
 }
 
 void FrequencyEntry::sendFrequency(const std::string& digits) {
@@ -34,7 +36,7 @@ void FrequencyEntry::sendFrequency(const std::string& digits) {
 }
 
 void FrequencyEntry::cmdF_MouseDown(int index, int button) {
-    if (busy_ || c_.gTuneLock) return;
+    if (busy_ || c_.ps.gTuneLock) return;
     if (index < 0 || index > 6 + digits::kFreqDigits - 1) return;
     busy_ = true;
     if (index >= digits::kFreqDigits) {
@@ -47,12 +49,12 @@ void FrequencyEntry::cmdF_MouseDown(int index, int button) {
     button_ = button;
     // The label named a frequency picked from a list or the channel; a
     // retuned VFO is neither.
-    setCaption(c_.lblInfo, "");
-    c_.seams.yield(0.0);
+    setCaption(w_.lblInfo, "");
+    seams_.yield(0.0);
     repeat_ = 0;
     // A row that is not seven digits (nothing reported yet) is out of range.
     value_ = digits::freqValue(row()).value_or(-1);
-    c_.seams.yield(0.0);
+    seams_.yield(0.0);
     bool outOfRangeBeeped = false;
     while (gFreqHeld || gKeyStep) {
         gKeyStep = false;
@@ -60,12 +62,12 @@ void FrequencyEntry::cmdF_MouseDown(int index, int button) {
         if (!digits::inTuningRange(s.value)) {
             // A row outside the tuning range is neither stepped nor sent; the
             // refusal is sounded once, not at the pace of the yields.
-            if (s.beep && !outOfRangeBeeped) c_.seams.beep();
+            if (s.beep && !outOfRangeBeeped) seams_.beep();
             outOfRangeBeeped = outOfRangeBeeped || s.beep;
-            c_.seams.yield(kIdlePassWait);
+            seams_.yield(kIdlePassWait);
             continue;
         }
-        if (s.beep) c_.seams.beep();
+        if (s.beep) seams_.beep();
         value_ = s.value;
         const std::string digits = digits::freqText(value_);
         writeRow(digits);
@@ -73,7 +75,7 @@ void FrequencyEntry::cmdF_MouseDown(int index, int button) {
         // button moves one step per pause at first, then two.
         if (repeat_ % 2 == 0 || repeat_ < 5) sendFrequency(digits);
         ++repeat_;
-        c_.seams.yield(0.0);
+        seams_.yield(0.0);
     }
     busy_ = false;
     // Settle the radio on the row shown, also when the last passes of a long
@@ -81,7 +83,7 @@ void FrequencyEntry::cmdF_MouseDown(int index, int button) {
     const std::string shown = row();
     const std::optional<long> v = digits::freqValue(shown);
     if (v && digits::inTuningRange(*v)) sendFrequency(shown);
-    if (c_.gUpdateDisplay) c_.gUpdateDisplay();
+    c_.display.gUpdateDisplay();
 }
 
 void FrequencyEntry::cmdF_MouseUp() {
@@ -92,10 +94,10 @@ void FrequencyEntry::Form_KeyDown(int keyCode, int shift) {
     (void)shift;  // I and D step whatever the shift state
     if (keyBusy_) return;
     if (keyCode != kKeyI && keyCode != kKeyD) return;
-    const std::optional<int> position = digits::keyStepPosition(caption(c_.cmbStepSize));
+    const std::optional<int> position = digits::keyStepPosition(caption(w_.cmbStepSize));
     // No step follows with the step size "OFF" or while tuning is locked: a
     // pending flag would only add a step to the next VFO A click.
-    if (!position || c_.gTuneLock) return;
+    if (!position || c_.ps.gTuneLock) return;
     keyBusy_ = true;
     gKeyStep = true;
     // While a digit is held the press handler is busy and returns at once;

@@ -5,11 +5,10 @@
 // size chosen in cmbStepSize.
 #pragma once
 
-#include <QtGlobal>
 #include <array>
-#include <functional>
 #include <string>
 
+#include "panel/panel_context.h"
 #include "panel/window_seams.h"
 
 class QComboBox;
@@ -18,21 +17,19 @@ class QPushButton;
 
 namespace tolvane {
 
-class RadioLink;
+// The controls of the frequency entry area, by their names on the form.
+struct FrequencyEntryWidgets {
+    std::array<QPushButton*, 7> cmdF;  // VFO A digits, [0] the 10 MHz digit
+    QLabel* lblInfo;                   // names a listed frequency or channel
+    QComboBox* cmbStepSize;            // keyboard step size
+};
 
 class FrequencyEntry {
   public:
-    struct Context {
-        std::array<QPushButton*, 7> cmdF;  // VFO A digits, [0] the 10 MHz digit
-        QLabel* lblInfo;                   // names a listed frequency or channel
-        QComboBox* cmbStepSize;            // keyboard step size
-        RadioLink& link;
-        bool& gTuneLock;  // VFO A tuning locked (transmitting, channel mode)
-        WindowSeams seams;
-        std::function<void()> gUpdateDisplay;
-    };
-
-    explicit FrequencyEntry(Context ctx);
+    // Tuning is locked while the panel flag gTuneLock is set (transmitting,
+    // channel mode, the initialisations).
+    FrequencyEntry(const FrequencyEntryWidgets& widgets, const PanelContext& context,
+                   const WindowSeams& seams);
     FrequencyEntry(const FrequencyEntry&) = delete;
     FrequencyEntry& operator=(const FrequencyEntry&) = delete;
 
@@ -63,7 +60,9 @@ class FrequencyEntry {
     void writeRow(const std::string& digits);
     void sendFrequency(const std::string& digits);
 
-    Context c_;
+    FrequencyEntryWidgets w_;
+    PanelContext c_;
+    WindowSeams seams_;
     // Working state of the press handler, kept between calls.
     bool busy_ = false;
     long value_ = 0;

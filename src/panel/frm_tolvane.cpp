@@ -16,6 +16,10 @@
 #include <QStyleOptionSlider>
 #include <algorithm>
 
+#include "panel/channel_memory.h"
+#include "panel/frequency_entry.h"
+#include "panel/receiver_controls.h"
+#include "panel/vfo_b_split.h"
 #include "ui_frmTolvane.h"
 
 namespace tolvane {
@@ -106,10 +110,10 @@ class FrmTolvane::AppEvents : public QObject {
 
 FrmTolvane::FrmTolvane(QWidget* parent)
     : QMainWindow(parent),
-      ui(new Ui::frmTolvane),
       grpTXVFO(new QButtonGroup(this)),
       grpChan(new QButtonGroup(this)),
-      grpMeter(new QButtonGroup(this)) {
+      grpMeter(new QButtonGroup(this)),
+      ui(new Ui::frmTolvane) {
     ui->setupUi(this);
 
     cmdF = {ui->cmdF_0, ui->cmdF_1, ui->cmdF_2, ui->cmdF_3, ui->cmdF_4, ui->cmdF_5, ui->cmdF_6};
@@ -156,6 +160,27 @@ FrmTolvane::FrmTolvane(QWidget* parent)
 FrmTolvane::~FrmTolvane() {
     qApp->removeEventFilter(appEvents_);
     delete ui;
+}
+
+ReceiverWidgets FrmTolvane::receiverWidgets() const {
+    return ReceiverWidgets{ui->cmbMode,   ui->cmbAGC,      ui->cmbSource,   ui->cmbDig,
+                           ui->cmdBFO,    ui->vscBFO,      ui->txtBFO,      ui->lblBFOOn,
+                           ui->lblPorM,   ui->vscRFG,      ui->txtRFG,      ui->cmdVOX,
+                           ui->cmdPTTEn,  ui->cmdSideTone, ui->cmdClipping, ui->cmdMute,
+                           ui->lblMute};
+}
+
+FrequencyEntryWidgets FrmTolvane::frequencyEntryWidgets() const {
+    return FrequencyEntryWidgets{cmdF, ui->lblInfo, ui->cmbStepSize};
+}
+
+VfoBWidgets FrmTolvane::vfoBWidgets() const {
+    return VfoBWidgets{cmdVFOB,         cmdF,          optTXVFO,    ui->cmbMode,
+                       ui->cmbVFOBMode, ui->lblSplit, ui->cmdA2B, ui->cmdSwap};
+}
+
+ChannelWidgets FrmTolvane::channelWidgets() const {
+    return ChannelWidgets{cmdM, optChan, cmdF, ui->lblInfo, ui->cmdM2V, ui->cmdV2M};
 }
 
 void FrmTolvane::clearGroup(QButtonGroup* group) {

@@ -23,6 +23,14 @@ class frmTolvane;
 
 namespace tolvane {
 
+struct ReceiverWidgets;
+struct FrequencyEntryWidgets;
+struct VfoBWidgets;
+struct ChannelWidgets;
+namespace test {
+struct FormAccess;
+}
+
 class FrmTolvane : public QMainWindow {
     Q_OBJECT
 
@@ -39,8 +47,13 @@ class FrmTolvane : public QMainWindow {
     FrmTolvane(const FrmTolvane&) = delete;
     FrmTolvane& operator=(const FrmTolvane&) = delete;
 
-    // Every control by its name, e.g. ui->cmdXmit, ui->lblSplit.
-    Ui::frmTolvane* ui;
+    // The controls of the receiver settings area.
+    ReceiverWidgets receiverWidgets() const;
+    // The controls of the frequency entry, VFO B and split, and channel
+    // memory areas.
+    FrequencyEntryWidgets frequencyEntryWidgets() const;
+    VfoBWidgets vfoBWidgets() const;
+    ChannelWidgets channelWidgets() const;
 
     // Control arrays, index as in the control names (cmdF_0 is cmdF[0]).
     std::array<QPushButton*, 7> cmdF{};     // VFO A digits, [0] the 10 MHz digit
@@ -88,6 +101,16 @@ class FrmTolvane : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Every control by its name, e.g. ui->cmdXmit, ui->lblSplit. Only the
+    // areas of the window work on them; the program reaches the window
+    // through the areas.
+    Ui::frmTolvane* ui;
+    friend class StatusDisplay;
+    friend class UtilityControls;
+    friend class CatFrame;
+    friend class PanelLayout;
+    friend struct test::FormAccess;  // window tests click and read the controls
+
     // Where a pressed button belongs: row (kRowVfoA.. or kPttRow) and index.
     struct Place {
         int row = -1;

@@ -8,11 +8,9 @@
 #include <QScrollBar>
 #include <cmath>
 
-#include "app/controller.h"
-#include "panel/frm_tolvane.h"
+#include "panel/status_display.h"
 #include "panel/vb.h"
 #include "radio/protocol.h"
-#include "ui_frmTolvane.h"
 
 namespace tolvane {
 
@@ -44,7 +42,8 @@ std::string pattern000(long v) {
 
 }  // namespace
 
-ReceiverControls::ReceiverControls(Controller& c) : c_(c) {}
+ReceiverControls::ReceiverControls(const ReceiverWidgets& widgets, const PanelContext& context)
+    : w_(widgets), c_(context) {}
 
 std::string ReceiverControls::ModeCmdString(const std::string& mode) {
     if (mode == "USB") return "M1";
@@ -55,74 +54,75 @@ std::string ReceiverControls::ModeCmdString(const std::string& mode) {
 }
 
 void ReceiverControls::connectHandlers() {
-    FrmTolvane& f = c_.form();
-    auto* ui = f.ui;
+    // The handlers live as long as the controls: each connection has its
+    // control as the context object.
+    const ReceiverWidgets* w = &w_;
     Requests& req = c_.req;
     // activated: only an operator's pick, never a text set from code.
-    QObject::connect(ui->cmbMode, &QComboBox::activated, &f, [this](int) { cmbMode_Click(); });
-    QObject::connect(ui->cmbAGC, &QComboBox::activated, &f, [this](int) { cmbAGC_Click(); });
-    QObject::connect(ui->cmbSource, &QComboBox::activated, &f, [this](int) { cmbSource_Click(); });
-    QObject::connect(ui->cmbDig, &QComboBox::activated, &f, [this](int) { cmbDig_Click(); });
-    QObject::connect(ui->cmdBFO, &QPushButton::clicked, &f, [&req] { req.reqBfo = true; });
-    QObject::connect(ui->vscBFO, &QScrollBar::valueChanged, &f, [this](int) { vscBFO_Change(); });
-    QObject::connect(ui->vscRFG, &QScrollBar::valueChanged, &f, [this](int) { vscRFG_Change(); });
-    QObject::connect(ui->cmdVOX, &QPushButton::clicked, &f, [&req] { req.reqVox = true; });
-    QObject::connect(ui->cmdPTTEn, &QPushButton::clicked, &f, [&req] { req.reqPttEn = true; });
-    QObject::connect(ui->cmdSideTone, &QPushButton::clicked, &f, [&req] { req.reqSideTone = true; });
-    QObject::connect(ui->cmdClipping, &QPushButton::clicked, &f, [&req] { req.reqClip = true; });
-    QObject::connect(ui->cmdMute, &QPushButton::clicked, &f, [&req] { req.reqMute = true; });
+    QObject::connect(w->cmbMode, &QComboBox::activated, w->cmbMode, [this](int) { cmbMode_Click(); });
+    QObject::connect(w->cmbAGC, &QComboBox::activated, w->cmbAGC, [this](int) { cmbAGC_Click(); });
+    QObject::connect(w->cmbSource, &QComboBox::activated, w->cmbSource, [this](int) { cmbSource_Click(); });
+    QObject::connect(w->cmbDig, &QComboBox::activated, w->cmbDig, [this](int) { cmbDig_Click(); });
+    QObject::connect(w->cmdBFO, &QPushButton::clicked, w->cmdBFO, [&req] { req.reqBfo = true; });
+    QObject::connect(w->vscBFO, &QScrollBar::valueChanged, w->vscBFO, [this](int) { vscBFO_Change(); });
+    QObject::connect(w->vscRFG, &QScrollBar::valueChanged, w->vscRFG, [this](int) { vscRFG_Change(); });
+    QObject::connect(w->cmdVOX, &QPushButton::clicked, w->cmdVOX, [&req] { req.reqVox = true; });
+    QObject::connect(w->cmdPTTEn, &QPushButton::clicked, w->cmdPTTEn, [&req] { req.reqPttEn = true; });
+    QObject::connect(w->cmdSideTone, &QPushButton::clicked, w->cmdSideTone, [&req] { req.reqSideTone = true; });
+    QObject::connect(w->cmdClipping, &QPushButton::clicked, w->cmdClipping, [&req] { req.reqClip = true; });
+    QObject::connect(w->cmdMute, &QPushButton::clicked, w->cmdMute, [&req] { req.reqMute = true; });
     // The two value boxes only show the scroll bars' values.
-    ui->txtBFO->setFocusPolicy(Qt::NoFocus);
-    ui->txtRFG->setFocusPolicy(Qt::NoFocus);
+    w->txtBFO->setFocusPolicy(Qt::NoFocus);
+    w->txtRFG->setFocusPolicy(Qt::NoFocus);
 }
 
 // ----------------------------------------------------------------- handlers
 
 void ReceiverControls::cmbMode_Click() {
-    c_.ps.pickedMode = caption(c_.form().ui->cmbMode);
+    c_.ps.pickedMode = caption(w_.cmbMode);
     c_.req.reqMode = true;
 }
 
 void ReceiverControls::cmbAGC_Click() {
-    c_.ps.pickedAgc = caption(c_.form().ui->cmbAGC);
+    c_.ps.pickedAgc = caption(w_.cmbAGC);
     c_.req.reqAgc = true;
 }
 
 void ReceiverControls::cmbSource_Click() {
-    c_.ps.pickedSource = caption(c_.form().ui->cmbSource);
+    c_.ps.pickedSource = caption(w_.cmbSource);
     c_.req.reqSource = true;
 }
 
 void ReceiverControls::cmbDig_Click() { c_.req.reqDigMode = true; }
 
 void ReceiverControls::vscBFO_Change() {
-    auto* ui = c_.form().ui;
-    long hz = (static_cast<long>(ui->vscBFO->value()) - 100) * 10;
-    setCaption(ui->txtBFO, pattern000(hz));
+    const ReceiverWidgets* w = &w_;
+    long hz = (static_cast<long>(w->vscBFO->value()) - 100) * 10;
+    setCaption(w->txtBFO, pattern000(hz));
     c_.req.reqBfoOffset = true;
 }
 
 void ReceiverControls::vscRFG_Change() {
-    auto* ui = c_.form().ui;
-    QScrollBar* s = ui->vscRFG;
+    const ReceiverWidgets* w = &w_;
+    QScrollBar* s = w->vscRFG;
     // The bar's minimum 63 sits at the top and its maximum 0 at the bottom.
     double top = s->maximum(), bottom = s->minimum();
     double pct = (bottom - s->value()) / (bottom - top) * 100.0;
-    setCaption(ui->txtRFG, pattern000(std::lround(pct)));
+    setCaption(w->txtRFG, pattern000(std::lround(pct)));
     c_.req.reqRfGain = true;
 }
 
 // ------------------------------------------------------------ action routines
 
 void ReceiverControls::modeCmd() {
-    std::string pick = c_.ps.pickedMode.empty() ? caption(c_.form().ui->cmbMode) : c_.ps.pickedMode;
+    std::string pick = c_.ps.pickedMode.empty() ? caption(w_.cmbMode) : c_.ps.pickedMode;
     c_.ps.pickedMode.clear();
     c_.link.SetMode(ModeCmdString(pick));
     c_.req.reqMode = false;
 }
 
 void ReceiverControls::AgcCmd() {
-    std::string pick = c_.ps.pickedAgc.empty() ? caption(c_.form().ui->cmbAGC) : c_.ps.pickedAgc;
+    std::string pick = c_.ps.pickedAgc.empty() ? caption(w_.cmbAGC) : c_.ps.pickedAgc;
     c_.ps.pickedAgc.clear();
     std::string code;
     if (pick == "SLOW") code = "A2";
@@ -143,7 +143,7 @@ void ReceiverControls::AgcCmd() {
 
 void ReceiverControls::SourceCmd() {
     std::string pick =
-        c_.ps.pickedSource.empty() ? caption(c_.form().ui->cmbSource) : c_.ps.pickedSource;
+        c_.ps.pickedSource.empty() ? caption(w_.cmbSource) : c_.ps.pickedSource;
     c_.ps.pickedSource.clear();
     if (pick == "MIC") SetAudioSource("H1");
     if (pick == "AUDIO2") SetAudioSource("H2");
@@ -212,8 +212,8 @@ void ReceiverControls::AudioToggleCmd() {
 void ReceiverControls::DigModeCmd() {
     c_.req.reqDigMode = false;
     RadioState& st = c_.st;
-    Settings& set = c_.set;
-    std::string dig = caption(c_.form().ui->cmbDig);
+    const Settings& set = c_.set;
+    std::string dig = caption(w_.cmbDig);
     if (dig == "OFF") {
         // Back to voice: the source first (choosing a source switches the
         // audio to local), then the routing, then the VOX.
@@ -238,43 +238,43 @@ void ReceiverControls::DigModeCmd() {
 }
 
 void ReceiverControls::BfoCmd() {
-    auto* ui = c_.form().ui;
+    const ReceiverWidgets* w = &w_;
     PanelFlags& ps = c_.ps;
     if (!ps.gBfoOn) {
         ps.gBfoOn = true;
-        setCaption(ui->cmdBFO, "OFF");
-        setCaption(ui->lblBFOOn, "BFO");
-        setCaption(ui->lblPorM, "");
+        setCaption(w->cmdBFO, "OFF");
+        setCaption(w->lblBFOOn, "BFO");
+        setCaption(w->lblPorM, "");
         vscBFO_Change();
-        ui->vscBFO->setEnabled(true);
+        w->vscBFO->setEnabled(true);
     } else {
         ps.gBfoOn = false;
-        setCaption(ui->cmdBFO, "ON");
+        setCaption(w->cmdBFO, "ON");
         ps.gBfoOffset = "100";
         try {
             c_.link.writeDirect("B100\n");
         } catch (const PortError&) {
         }
-        ui->vscBFO->setEnabled(false);
-        setCaption(ui->lblBFOOn, "");
-        setCaption(ui->lblPorM, "");
+        w->vscBFO->setEnabled(false);
+        setCaption(w->lblBFOOn, "");
+        setCaption(w->lblPorM, "");
     }
     c_.req.reqBfo = false;
 }
 
 void ReceiverControls::BfoOffsetCmd() {
     c_.req.reqBfoOffset = false;
-    auto* ui = c_.form().ui;
-    int v = ui->vscBFO->value();
-    setCaption(ui->lblPorM, v == 100 ? "" : (v > 100 ? "+" : "-"));
+    const ReceiverWidgets* w = &w_;
+    int v = w->vscBFO->value();
+    setCaption(w->lblPorM, v == 100 ? "" : (v > 100 ? "+" : "-"));
     std::string digits = std::to_string(v);
     while (digits.size() < 3) digits.insert(digits.begin(), '0');
     c_.ps.gBfoOffset = digits;
-    if (caption(ui->cmdBFO) == "OFF") c_.link.writeDirect("B" + digits + "\n");
+    if (caption(w->cmdBFO) == "OFF") c_.link.writeDirect("B" + digits + "\n");
 }
 
 void ReceiverControls::RfGainCmd() {
-    QScrollBar* s = c_.form().ui->vscRFG;
+    QScrollBar* s = w_.vscRFG;
     int n = s->maximum() - s->value();  // 0 with the bar at the top
     std::string digits = std::to_string(n);
     if (digits.size() < 2) digits.insert(digits.begin(), '0');
@@ -309,8 +309,24 @@ void ReceiverControls::ClipCmd() {
     c_.req.reqClip = false;
 }
 
+void ReceiverControls::resetRfGain() {
+    // The bar's minimum (full gain) is at its top.
+    w_.vscRFG->setValue(w_.vscRFG->maximum());
+    vscRFG_Change();
+}
+
+void ReceiverControls::resetBfo() {
+    // The offset "100" is sent and the BFO ends off.
+    w_.vscBFO->setValue(100);
+    BfoOffsetCmd();
+    c_.ps.gBfoOn = true;
+    BfoCmd();
+    BfoCmd();
+    BfoCmd();
+}
+
 void ReceiverControls::MuteCmd() {
-    std::string shown = caption(c_.form().ui->lblMute);
+    std::string shown = caption(w_.lblMute);
     if (shown == "ON") c_.link.SendRadioCmd("(0", true, 0.2);
     if (shown == "OFF") c_.link.SendRadioCmd("(1", true, 0.2);
     c_.req.reqMute = false;

@@ -6,16 +6,47 @@
 
 #include <string>
 
+#include "panel/panel_context.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
 namespace tolvane {
 
-class Controller;
+// The controls of the receiver settings area, by their names on the form.
+struct ReceiverWidgets {
+    QComboBox* cmbMode;
+    QComboBox* cmbAGC;
+    QComboBox* cmbSource;
+    QComboBox* cmbDig;
+    QPushButton* cmdBFO;
+    QScrollBar* vscBFO;
+    QLineEdit* txtBFO;
+    QLabel* lblBFOOn;
+    QLabel* lblPorM;
+    QScrollBar* vscRFG;
+    QLineEdit* txtRFG;
+    QPushButton* cmdVOX;
+    QPushButton* cmdPTTEn;
+    QPushButton* cmdSideTone;
+    QPushButton* cmdClipping;
+    QPushButton* cmdMute;
+    QLabel* lblMute;
+};
 
 class ReceiverControls {
 public:
-    explicit ReceiverControls(Controller& c);
+    ReceiverControls(const ReceiverWidgets& widgets, const PanelContext& context);
 
     // Connects the controls' handlers to the request flags.
     void connectHandlers();
+    // The remote initialisation's resets: RF gain to full (the bar at its
+    // top) and the BFO offset to "100" with the BFO ending off.
+    void resetRfGain();
+    void resetBfo();
 
     // "USB" -> "M1", "LSB" -> "M2", "AME" -> "M3", "CW" -> "M4"; anything else "".
     static std::string ModeCmdString(const std::string& mode);
@@ -54,7 +85,8 @@ public:
     std::string savedSource, savedRouting, savedVox;
 
 private:
-    Controller& c_;
+    ReceiverWidgets w_;
+    PanelContext c_;
 };
 
 }  // namespace tolvane

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "panel/panel_state.h"
 #include "radio/ptt_interlock.h"
 #include "radio/radio_panel.h"
 #include "radio/radio_state.h"

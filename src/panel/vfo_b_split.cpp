@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <utility>
 
 #include "panel/digit_rows.h"
 #include "panel/receiver_controls.h"
@@ -20,27 +19,30 @@ namespace tolvane {
 using vb::caption;
 using vb::setCaption;
 
-VfoBSplit::VfoBSplit(Context ctx) : c_(std::move(ctx)) {}
+VfoBSplit::VfoBSplit(const VfoBWidgets& widgets, const PanelContext& context,
+                     const WindowSeams& seams)
+    : w_(widgets), c_(context), seams_(seams) {}
 
 void VfoBSplit::connectHandlers() {
     for (int i = 0; i < 2; ++i) {
-        QRadioButton* opt = c_.optTXVFO[static_cast<size_t>(i)];
+        QRadioButton* opt = w_.optTXVFO[static_cast<size_t>(i)];
         QObject::connect(opt, &QRadioButton::toggled, opt, [this, i](bool on) {
             if (on) optTXVFO_Click(i);
         });
     }
-    QObject::connect(c_.cmdA2B, &QPushButton::clicked, c_.cmdA2B, [this] { c_.reqA2B = true; });
-    QObject::connect(c_.cmdSwap, &QPushButton::clicked, c_.cmdSwap, [this] { c_.reqSwap = true; });
+    QObject::connect(w_.cmdA2B, &QPushButton::clicked, w_.cmdA2B, [this] { c_.req.reqA2B = true; });
+    QObject::connect(w_.cmdSwap, &QPushButton::clicked, w_.cmdSwap,
+                     [this] { c_.req.reqSwap = true; });
 }
 
 std::string VfoBSplit::vfoBText() const {
     std::string s = "F";
-    for (const QPushButton* b : c_.cmdVFOB) s += caption(b);
+    for (const QPushButton* b : w_.cmdVFOB) s += caption(b);
     return s;
 }
 
 bool VfoBSplit::splitOn() const {
-    return caption(c_.lblSplit) == kSplitOn;
+    return caption(w_.lblSplit) == kSplitOn;
 }
 
 void VfoBSplit::cmdVFOB_MouseDown(int index, int button) {
@@ -58,10 +60,10 @@ void VfoBSplit::cmdVFOB_MouseDown(int index, int button) {
     while (gVfoBHeld) {
         const std::string row = vfoBText().substr(1);
         const std::string next = digits::stepVfoB(row, step, button);
-        for (size_t i = 0; i < c_.cmdVFOB.size() && i < next.size(); ++i)
-            setCaption(c_.cmdVFOB[i], std::string(1, next[i]));
+        for (size_t i = 0; i < w_.cmdVFOB.size() && i < next.size(); ++i)
+            setCaption(w_.cmdVFOB[i], std::string(1, next[i]));
         c_.link.Delay(kStepPause);
-        c_.seams.yield(0.0);
+        seams_.yield(0.0);
     }
     busy_ = false;
 }
@@ -72,41 +74,41 @@ void VfoBSplit::cmdVFOB_MouseUp() {
 
 void VfoBSplit::optTXVFO_Click(int index) {
     if (index == 0) {
-        setCaption(c_.lblSplit, kSplitOff);
+        setCaption(w_.lblSplit, kSplitOff);
         return;
     }
     if (index != 1) return;
     // The radio transmits on VFO B in VFO A's mode: split needs both equal.
-    if (caption(c_.cmbMode) != caption(c_.cmbVFOBMode)) {
-        c_.seams.messageBox(kModesDiffer);
-        setCaption(c_.lblSplit, kSplitOff);
-        c_.optTXVFO[0]->setChecked(true);  // runs this handler for TXA
+    if (caption(w_.cmbMode) != caption(w_.cmbVFOBMode)) {
+        seams_.messageBox(kModesDiffer);
+        setCaption(w_.lblSplit, kSplitOff);
+        w_.optTXVFO[0]->setChecked(true);  // runs this handler for TXA
         return;
     }
-    setCaption(c_.lblSplit, kSplitOn);
+    setCaption(w_.lblSplit, kSplitOn);
 }
 
 void VfoBSplit::A2BCmd() {
-    for (size_t i = 0; i < c_.cmdF.size(); ++i) setCaption(c_.cmdVFOB[i], caption(c_.cmdF[i]));
-    c_.reqA2B = false;
+    for (size_t i = 0; i < w_.cmdF.size(); ++i) setCaption(w_.cmdVFOB[i], caption(w_.cmdF[i]));
+    c_.req.reqA2B = false;
 }
 
 void VfoBSplit::SwapCmd() {
-    c_.reqSwap = false;
+    c_.req.reqSwap = false;
     std::string f = "F";
-    for (size_t i = 0; i < c_.cmdF.size(); ++i) {
-        const std::string b = caption(c_.cmdVFOB[i]);
-        setCaption(c_.cmdVFOB[i], caption(c_.cmdF[i]));
-        setCaption(c_.cmdF[i], b);
+    for (size_t i = 0; i < w_.cmdF.size(); ++i) {
+        const std::string b = caption(w_.cmdVFOB[i]);
+        setCaption(w_.cmdVFOB[i], caption(w_.cmdF[i]));
+        setCaption(w_.cmdF[i], b);
         f += b;
     }
     // A VFO B row that was not seven digits is exchanged on the panel only.
     if (!protocol::isFreqReport(f)) return;
     std::string keys;
-    const std::string modeA = caption(c_.cmbMode);
-    const std::string modeB = caption(c_.cmbVFOBMode);
+    const std::string modeA = caption(w_.cmbMode);
+    const std::string modeB = caption(w_.cmbVFOBMode);
     if (modeA != modeB) {
-        setCaption(c_.cmbVFOBMode, modeA);
+        setCaption(w_.cmbVFOBMode, modeA);
         keys = c_.link.ModeKeys(ReceiverControls::ModeCmdString(modeB));
     }
     // The radio's own reports redraw VFO A and its mode on the next passes.

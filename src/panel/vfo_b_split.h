@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "panel/panel_context.h"
 #include "panel/window_seams.h"
 
 class QComboBox;
@@ -16,27 +17,22 @@ class QRadioButton;
 
 namespace tolvane {
 
-class RadioLink;
+// The controls of the VFO B and split area, by their names on the form.
+struct VfoBWidgets {
+    std::array<QPushButton*, 7> cmdVFOB;  // VFO B digits, [0] the 10 MHz digit
+    // VFO A digits: copied by A->B and exchanged by Swap.
+    std::array<QPushButton*, 7> cmdF;
+    std::array<QRadioButton*, 2> optTXVFO;  // TXA, TXB
+    QComboBox* cmbMode;                     // VFO A mode: compared and exchanged
+    QComboBox* cmbVFOBMode;
+    QLabel* lblSplit;
+    QPushButton* cmdA2B;
+    QPushButton* cmdSwap;
+};
 
 class VfoBSplit {
   public:
-    struct Context {
-        std::array<QPushButton*, 7> cmdVFOB;  // VFO B digits, [0] the 10 MHz digit
-        // VFO A digits: copied by A->B and exchanged by Swap.
-        std::array<QPushButton*, 7> cmdF;
-        std::array<QRadioButton*, 2> optTXVFO;  // TXA, TXB
-        QComboBox* cmbMode;                     // VFO A mode
-        QComboBox* cmbVFOBMode;
-        QLabel* lblSplit;
-        QPushButton* cmdA2B;
-        QPushButton* cmdSwap;
-        RadioLink& link;
-        bool& reqA2B;
-        bool& reqSwap;
-        WindowSeams seams;
-    };
-
-    explicit VfoBSplit(Context ctx);
+    VfoBSplit(const VfoBWidgets& widgets, const PanelContext& context, const WindowSeams& seams);
     VfoBSplit(const VfoBSplit&) = delete;
     VfoBSplit& operator=(const VfoBSplit&) = delete;
 
@@ -67,7 +63,9 @@ class VfoBSplit {
     bool gVfoBHeld = false;  // a mouse button is down on a VFO B digit
 
   private:
-    Context c_;
+    VfoBWidgets w_;
+    PanelContext c_;
+    WindowSeams seams_;
     bool busy_ = false;
 };
 

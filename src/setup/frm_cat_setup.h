@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "app/app_state.h"
+#include "panel/panel_state.h"
 #include "setup/setup_forms.h"
 #include "setup/setup_widgets.h"
 

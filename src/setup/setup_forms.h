@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_state.h"
+#include "panel/panel_state.h"
 #include "setup/audio_setup_file.h"
 #include "setup/cat_setup_file.h"
 #include "setup/handshake_options.h"

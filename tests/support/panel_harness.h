@@ -15,6 +15,8 @@
 
 #include "app/controller.h"
 #include "app/shell.h"
+#include "form_access.h"
+#include "panel/panel_areas.h"
 #include "fake_port.h"
 #include "panel/frm_tolvane.h"
 #include "panel/vb.h"
@@ -115,12 +117,12 @@ struct PanelHarness {
         if (writePortSetup) writeLines("PortSetup.txt", {"1", "9600,O,7,1", "comNone", "0"});
         form = std::make_unique<FrmTolvane>();
         c = std::make_unique<Controller>(*form, shell, clock, radio, cat);
-        c->comPortAvailable = [this](int n) { return available(n); };
+        c->hooks.comPortAvailable = [this](int n) { return available(n); };
         available = [](int n) { return n == 1; };
     }
     ~PanelHarness() { QDir::setCurrent(QDir::tempPath()); }
 
-    Ui::frmTolvane* ui() { return form->ui; }
+    Ui::frmTolvane* ui() { return FormAccess::ui(*form); }
     std::string cap(QWidget* w) { return vb::caption(w); }
 
     // Runs the program until `until` holds (or the step budget is spent).

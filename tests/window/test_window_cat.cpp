@@ -144,7 +144,7 @@ void TestWindowCat::catSetupApplyReopensPort() {
     h.ui()->mnuCATSetup->trigger();
     QCOMPARE(h.cat.openCount(), 2);
     QCOMPARE(h.cat.config().portNumber, 3);
-    QVERIFY(!h.c->set.gCatSetupApplied);
+    QVERIFY(!h.c->state().set.gCatSetupApplied);
 }
 
 void TestWindowCat::catSetupCancelLeavesPort() {
@@ -171,15 +171,15 @@ void TestWindowCat::portSetupApplyReopensRadioPort() {
         dlg->ui->cmdApply->click();
     };
     h.ui()->mnuPortSetup->trigger();
-    QVERIFY(h.c->req.reqPortReopen);
-    QCOMPARE(h.c->set.gRadioSettings, std::string("19200 ,O,7,1"));
+    QVERIFY(h.c->state().req.reqPortReopen);
+    QCOMPARE(h.c->state().set.gRadioSettings, std::string("19200 ,O,7,1"));
     double t0 = h.clock.elapsed();
     QVERIFY(h.run([&] { return h.radio.openCount() == 2; }, 50));
     QVERIFY(h.clock.elapsed() - t0 >= 0.5);  // closed, then reopened after 0.5 s
     QCOMPARE(h.radio.config().settings, std::string("19200 ,O,7,1"));
     // Queried again and initialised again.
     QVERIFY(h.run([&] { return h.inLoop(); }, 5000));
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
 }
 
 // Station software sends forty frequency sets at once, at some moment of
@@ -270,7 +270,7 @@ void TestWindowCat::catSettingsReadWithoutBlanks() {
     const QByteArray before = readBytes("CATSetup.txt");
     h.available = [](int n) { return n == 1 || n == 2; };
     QVERIFY(h.runPasses(2));
-    QCOMPARE(h.c->set.gCatSettings, std::string("19200,N,8,1"));
+    QCOMPARE(h.c->state().set.gCatSettings, std::string("19200,N,8,1"));
     QCOMPARE(h.cat.config().settings, std::string("19200,N,8,1"));
     QCOMPARE(readBytes("CATSetup.txt"), before);
     auto unique = [](QComboBox* box) {
@@ -293,7 +293,7 @@ void TestWindowCat::catSettingsReadWithoutBlanks() {
     };
     h.ui()->mnuCATSetup->trigger();
     QCOMPARE(readLines("CATSetup.txt").at(1), std::string("19200,N,8,1"));
-    QCOMPARE(h.c->set.gCatSettings, std::string("2400,E, 7, 1"));
+    QCOMPARE(h.c->state().set.gCatSettings, std::string("2400,E, 7, 1"));
     QCOMPARE(h.cat.config().settings, std::string("2400,E,7,1"));
     // Opened again on that port: "2400" is in the list already.
     h.shell.onModal = [&](QDialog& d) {

@@ -93,7 +93,7 @@ void TestWindowChannels::channelClick() {
     QCOMPARE(QString::fromStdString(rowOf(c.h.form->cmdM)), shown);
     QCOMPARE(c.h.shell.beeps - c.beeps, beeps);
     QCOMPARE(wire(c.sent()), QString());
-    QVERIFY(!c.h.c->channels().gChanHeld);
+    QVERIFY(!c.h.c->areas().channels.gChanHeld);
 }
 
 // Held, the channel moves one step per quarter second and beeps at 99.
@@ -133,11 +133,11 @@ void TestWindowChannels::channelReleaseSelectsInChannelMode() {
 void TestWindowChannels::enterAndLeaveChannelMode() {
     Chan c;
     QVERIFY(c.ok);
-    QVERIFY(!c.h.c->ps.gTuneLock);
+    QVERIFY(!c.h.c->state().ps.gTuneLock);
     setRow(c.h.form->cmdM, "12");
     QTest::mouseClick(c.h.form->optChan[0], Qt::LeftButton);
-    QVERIFY(c.h.c->ps.gTuneLock);
-    QCOMPARE(c.h.c->channels().gSavedVfoA, std::string("1407400"));
+    QVERIFY(c.h.c->state().ps.gTuneLock);
+    QCOMPARE(c.h.c->areas().channels.gSavedVfoA, std::string("1407400"));
     QCOMPARE(wire(c.sent()), wire(lines({"C12"})));
     c.serve();
     QCOMPARE(c.h.model.state.channel, 12);
@@ -157,7 +157,7 @@ void TestWindowChannels::enterAndLeaveChannelMode() {
     QCOMPARE(rowOf(c.h.form->cmdVFOB), std::string("1425001"));
 
     QTest::mouseClick(c.h.form->optChan[1], Qt::LeftButton);
-    QVERIFY(!c.h.c->ps.gTuneLock);
+    QVERIFY(!c.h.c->state().ps.gTuneLock);
     QCOMPARE(rowOf(c.h.form->cmdF), std::string("1407400"));
     // LSB back to USB on the v601 firmware: three mode steps, then the VFO.
     QCOMPARE(wire(commandsSince(c.h, mark)), wire(lines({"MMM", "F1407400"})));
@@ -179,7 +179,7 @@ void TestWindowChannels::startedOnAChannel() {
     QVERIFY(c.ok);
     QVERIFY(c.h.form->optChan[0]->isChecked());
     QCOMPARE(rowOf(c.h.form->cmdM), std::string("07"));
-    QVERIFY(c.h.c->ps.gTuneLock);
+    QVERIFY(c.h.c->state().ps.gTuneLock);
     for (const std::string& s : commandsSince(c.h, 0)) QVERIFY2(s[0] != 'C', s.c_str());
 }
 
@@ -193,15 +193,15 @@ void TestWindowChannels::channelReportSelectsTheMode() {
     c.serve();
     QVERIFY(c.h.form->optChan[0]->isChecked());
     QCOMPARE(rowOf(c.h.form->cmdM), std::string("07"));
-    QVERIFY(c.h.c->ps.gTuneLock);
-    QCOMPARE(c.h.c->channels().gSavedVfoA, std::string("1407400"));
+    QVERIFY(c.h.c->state().ps.gTuneLock);
+    QCOMPARE(c.h.c->areas().channels.gSavedVfoA, std::string("1407400"));
     QCOMPARE(wire(c.sent()), QString());
     // Back on the VFO: the saved frequency is sent again (the mode is
     // still the one saved, so no mode keys).
     c.h.model.say("C--", c.h.clock.elapsed() + 0.01);
     c.serve();
     QVERIFY(c.h.form->optChan[1]->isChecked());
-    QVERIFY(!c.h.c->ps.gTuneLock);
+    QVERIFY(!c.h.c->state().ps.gTuneLock);
     QCOMPARE(wire(c.sent()), wire(lines({"F1407400"})));
 }
 
@@ -231,9 +231,9 @@ void TestWindowChannels::loadChannel() {
         setRow(c.h.form->cmdM, digits.toStdString());
     }
     QTest::mouseClick(c.h.ui()->cmdM2V, Qt::LeftButton);
-    QVERIFY(c.h.c->req.reqM2V);
+    QVERIFY(c.h.c->state().req.reqM2V);
     c.h.c->runUntil([] { return false; }, 1);
-    QVERIFY(!c.h.c->req.reqM2V);
+    QVERIFY(!c.h.c->state().req.reqM2V);
     QCOMPARE(c.sent().front(), "C" + channel.toStdString() + "\n");
     QCOMPARE(c.h.cap(c.h.ui()->lblInfo), "Channel " + channel.toStdString());
     c.serve();
@@ -249,9 +249,9 @@ void TestWindowChannels::storeChannel() {
     setRow(c.h.form->cmdM, "07");
     setRow(c.h.form->cmdF, "1111111");  // the buttons are not what is stored
     QTest::mouseClick(c.h.ui()->cmdV2M, Qt::LeftButton);
-    QVERIFY(c.h.c->req.reqV2M);
+    QVERIFY(c.h.c->state().req.reqV2M);
     c.h.c->runUntil([] { return false; }, 1);
-    QVERIFY(!c.h.c->req.reqV2M);
+    QVERIFY(!c.h.c->state().req.reqV2M);
     QCOMPARE(wire(c.sent()), wire(lines({"P0707125002"})));
     QCOMPARE(c.h.model.state.channels[7].freq, std::string("0712500"));
     QCOMPARE(c.h.model.state.channels[7].mode, 2);
@@ -287,15 +287,15 @@ void TestWindowChannels::storeRefusesWhatIsNoReport() {
         c.h.model.say(report.toStdString(), c.h.clock.elapsed() + 0.01);
         c.serve();
     } else {
-        c.h.c->st.gFreqReport = freq.toStdString();
-        c.h.c->st.gFreqReportOk = false;
+        c.h.c->state().st.gFreqReport = freq.toStdString();
+        c.h.c->state().st.gFreqReportOk = false;
         c.serve();
     }
     // The band check has answered the report by now (PTT enable off).
     c.mark = c.h.radio.writes().size();
     QTest::mouseClick(c.h.ui()->cmdV2M, Qt::LeftButton);
     c.h.c->runUntil([] { return false; }, 1);
-    QVERIFY(!c.h.c->req.reqV2M);
+    QVERIFY(!c.h.c->state().req.reqV2M);
     QCOMPARE(wire(c.sent()), QString());
     QCOMPARE(c.h.cap(c.h.ui()->txtInfo), std::string("No valid frequency to store"));
     QVERIFY(!c.h.ui()->txtInfo->isHidden());
@@ -316,11 +316,11 @@ void TestWindowChannels::leavingWithoutASavedFrequencyOnlyUnlocks() {
     QFETCH(QString, saved);
     Chan c(7);
     QVERIFY(c.ok);
-    QVERIFY(c.h.c->ps.gTuneLock);
-    c.h.c->channels().gSavedVfoA = saved.toStdString();
+    QVERIFY(c.h.c->state().ps.gTuneLock);
+    c.h.c->areas().channels.gSavedVfoA = saved.toStdString();
     const std::string shown = rowOf(c.h.form->cmdF);
     QTest::mouseClick(c.h.form->optChan[1], Qt::LeftButton);
-    QVERIFY(!c.h.c->ps.gTuneLock);
+    QVERIFY(!c.h.c->state().ps.gTuneLock);
     QCOMPARE(wire(c.sent()), QString());
     QCOMPARE(rowOf(c.h.form->cmdF), shown);
 }
@@ -332,11 +332,11 @@ void TestWindowChannels::localPanelStaysLockedOnTheVfo() {
     PanelHarness h(Firmware::V601, false);
     QVERIFY(h.form->optChan[1]->isChecked());
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
-    QVERIFY(h.c->ps.gTuneLock);
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QVERIFY(h.c->state().ps.gTuneLock);
     h.model.say("C--", h.clock.elapsed() + 0.01);
     h.runFor(1.0);
-    QVERIFY(h.c->ps.gTuneLock);
+    QVERIFY(h.c->state().ps.gTuneLock);
     const size_t mark = h.radio.writes().size();
     const std::string shown = rowOf(h.form->cmdF);
     clickDigit(h, h.form->cmdF[4], Qt::LeftButton);

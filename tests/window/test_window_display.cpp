@@ -12,8 +12,8 @@ namespace {
 // Parses `reports` as the radio would send them and runs the status display.
 void show(PanelHarness& h, const std::string& reports) {
     std::string text = reports;
-    h.c->link.ParseRadioInput(text);
-    h.c->display.gUpdateDisplay();
+    h.c->link().ParseRadioInput(text);
+    h.c->areas().display.gUpdateDisplay();
 }
 }  // namespace
 
@@ -46,8 +46,8 @@ private:
 
 void TestWindowDisplay::init() {
     h_ = std::make_unique<PanelHarness>(Firmware::NonAdapt, true);
-    h_->c->st.gFwType = 3;
-    h_->c->st.gPttEnReport = "  ";
+    h_->c->state().st.gFwType = 3;
+    h_->c->state().st.gPttEnReport = "  ";
     PortConfig cfg;
     cfg.portNumber = 1;
     cfg.settings = "9600,O,7,1";
@@ -96,8 +96,8 @@ void TestWindowDisplay::reportsShown() {
         // The band check holds the radio's PTT enable to the band: the
         // display routine alone shows the report.
         std::string text = report.toStdString() + "\n";
-        h.c->link.ParseRadioInput(text);
-        h.c->display.ShowPttEnable();
+        h.c->link().ParseRadioInput(text);
+        h.c->areas().display.ShowPttEnable();
     } else {
         show(h, report.toStdString() + "\n");
     }
@@ -135,11 +135,11 @@ void TestWindowDisplay::bandCheck() {
     QFETCH(QString, freq);
     QFETCH(bool, allowed);
     PanelHarness& h = *h_;
-    QCOMPARE(h.c->display.IsInBand(freq.toStdString()), allowed);
+    QCOMPARE(h.c->areas().display.IsInBand(freq.toStdString()), allowed);
     h.form->optTXVFO[0]->setChecked(true);
-    h.c->st.gFreqReport = freq.toStdString();
-    h.c->ps.gControlMode = "REMOTE";
-    h.c->display.gUpdateDisplay();
+    h.c->state().st.gFreqReport = freq.toStdString();
+    h.c->state().ps.gControlMode = "REMOTE";
+    h.c->areas().display.gUpdateDisplay();
     auto* ui = h.ui();
     QCOMPARE(ui->cmdXmit->isEnabled(), allowed);
     QCOMPARE(ui->cmdTune->isEnabled(), allowed);
@@ -149,34 +149,34 @@ void TestWindowDisplay::bandCheck() {
     QCOMPARE(vb::backColour(ui->lblInBand), allowed ? colour::kLightGrey : colour::kRed);
     QCOMPARE(h.cap(ui->txtInfo).find("gUpdateDisplay"), std::string::npos);
     // Unrestricted: every frequency, even text that is not a number.
-    h.c->set.gTxUnrestricted = true;
-    QVERIFY(h.c->display.IsInBand(freq.toStdString()));
+    h.c->state().set.gTxUnrestricted = true;
+    QVERIFY(h.c->areas().display.IsInBand(freq.toStdString()));
 }
 
 void TestWindowDisplay::bandCheckVfoBAndScan() {
     PanelHarness& h = *h_;
-    h.c->ps.gControlMode = "REMOTE";
-    h.c->st.gFreqReport = "F0500000";
+    h.c->state().ps.gControlMode = "REMOTE";
+    h.c->state().st.gFreqReport = "F0500000";
     const char* b = "0700000";
     for (size_t i = 0; i < 7; ++i) h.form->cmdVFOB[i]->setText(QString(b[i]));
     h.form->optTXVFO[1]->setChecked(true);
-    h.c->display.gUpdateDisplay();
+    h.c->areas().display.gUpdateDisplay();
     QVERIFY(h.ui()->cmdXmit->isEnabled());
-    h.c->ps.gScanActive = true;
-    h.c->display.gUpdateDisplay();
+    h.c->state().ps.gScanActive = true;
+    h.c->areas().display.gUpdateDisplay();
     QVERIFY(!h.ui()->cmdXmit->isEnabled());
     QCOMPARE(h.cap(h.ui()->lblInBand), std::string("Scanning"));
 }
 
 void TestWindowDisplay::tuneRunningKeepsButton() {
     PanelHarness& h = *h_;
-    h.c->ps.gControlMode = "REMOTE";
+    h.c->state().ps.gControlMode = "REMOTE";
     h.form->optTXVFO[0]->setChecked(true);
-    h.c->st.gFreqReport = "F1407400";
-    h.c->display.gUpdateDisplay();
+    h.c->state().st.gFreqReport = "F1407400";
+    h.c->areas().display.gUpdateDisplay();
     h.ui()->cmdTune->setText("T&UNE OFF");
-    h.c->st.gFreqReport = "F0500000";
-    h.c->display.gUpdateDisplay();
+    h.c->state().st.gFreqReport = "F0500000";
+    h.c->areas().display.gUpdateDisplay();
     QVERIFY(h.ui()->cmdTune->isEnabled());
     QVERIFY(!h.ui()->cmdXmit->isEnabled());
 }
@@ -235,15 +235,15 @@ void TestWindowDisplay::ampTune() {
     QCOMPARE(vb::backColour(ui->lblAmpTuned), long(colour::kGreen));
     show(h, "T3\n");
     QCOMPARE(h.cap(ui->lblAmpTuned), std::string("Tuning"));
-    h.c->ps.gAmpTuning = true;
-    h.c->st.gSyncChar = "K";
-    h.c->st.gLastSync = "K";
-    h.c->st.gSyncTime = h.clock.now();
+    h.c->state().ps.gAmpTuning = true;
+    h.c->state().st.gSyncChar = "K";
+    h.c->state().st.gLastSync = "K";
+    h.c->state().st.gSyncTime = h.clock.now();
     h.radio.takeWritten();
     show(h, "T4\n");
     QCOMPARE(h.cap(ui->lblAmpTuned), std::string("Tuned"));
-    QVERIFY(!h.c->ps.gAmpTuning);
-    QCOMPARE(h.c->st.gSyncChar, std::string("U"));
+    QVERIFY(!h.c->state().ps.gAmpTuning);
+    QCOMPARE(h.c->state().st.gSyncChar, std::string("U"));
     QCOMPARE(h.radio.takeWritten(), std::string("U"));  // unkeyed at once
 }
 
@@ -302,7 +302,7 @@ void TestWindowDisplay::meterScales() {
     QFETCH(bool, keyed);
     QFETCH(QString, scale);
     PanelHarness& h = *h_;
-    h.c->st.gRadioKeyed = keyed;
+    h.c->state().st.gRadioKeyed = keyed;
     show(h, d.toStdString() + "\n");
     QCOMPARE(QString::fromStdString(h.cap(h.ui()->lblMeterScale)), scale);
     QCOMPARE(scale.size(), 38);
@@ -310,31 +310,31 @@ void TestWindowDisplay::meterScales() {
     QVERIFY(h.form->optMeter[static_cast<size_t>(k)]->isChecked());
     QCOMPARE(vb::foreColour(h.form->lblMeter[static_cast<size_t>(k)]), vb::systemButtonText());
     // Selecting the option counts as a click: the meter request is raised.
-    QVERIFY(h.c->req.reqMeter);
-    QCOMPARE(h.c->ps.gMeterOption, k);
+    QVERIFY(h.c->state().req.reqMeter);
+    QCOMPARE(h.c->state().ps.gMeterOption, k);
 }
 
 void TestWindowDisplay::syncTickTransmitIndication() {
     PanelHarness& h = *h_;
     auto* ui = h.ui();
     show(h, "D4\n");
-    h.c->st.gSyncChar = "U";
+    h.c->state().st.gSyncChar = "U";
     show(h, "K\n");
     h.c->SyncTick();
     QCOMPARE(h.cap(ui->lblXMTRCV), std::string("Transmit"));
     QCOMPARE(vb::backColour(ui->lblU), long(colour::kRed));
     QCOMPARE(vb::backColour(ui->lblXMTRCV), long(colour::kRed));
-    QVERIFY(h.c->ps.gTuneLock);
+    QVERIFY(h.c->state().ps.gTuneLock);
     QCOMPARE(QString::fromStdString(h.cap(ui->lblMeterScale)),
              QString("0            25          50   100  150"));
     show(h, "U\n");
     h.c->SyncTick();
     QCOMPARE(h.cap(ui->lblXMTRCV), std::string("Receive"));
     QCOMPARE(vb::backColour(ui->lblU), long(colour::kGreen));
-    QVERIFY(!h.c->ps.gTuneLock);
+    QVERIFY(!h.c->state().ps.gTuneLock);
     QCOMPARE(QString::fromStdString(h.cap(ui->lblMeterScale)),
              QString("  S3    S6     S9      +30      +60   "));
-    QCOMPARE(h.c->st.gSyncMissCount, 0);
+    QCOMPARE(h.c->state().st.gSyncMissCount, 0);
 }
 
 void TestWindowDisplay::garbageReportsChangeNothing() {

@@ -70,7 +70,7 @@ void TestWindowInterlock::localRadioToggledOnce() {
     h.model.state.freq = freq.toStdString();
     h.model.state.pttEnable = ptt;
     QVERIFY(h.run([&] { return h.inLoop(); }));
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
     h.radio.takeWritten();
     auto* info = h.ui()->txtInfo;
     passes(h, 12);
@@ -119,7 +119,7 @@ void TestWindowInterlock::remoteRadioFollows() {
     QCOMPARE(h.model.state.pttEnable, 1);
     QCOMPARE(h.cap(h.ui()->lblPTTEn), std::string("ON"));
     QVERIFY(h.ui()->txtInfo->isHidden());
-    QVERIFY(!h.c->display.pttInterlock().outstanding);
+    QVERIFY(!h.c->areas().display.pttInterlock().outstanding);
     // Out of band it is switched off, once.
     h.model.setFrequency("0500000", h.clock.elapsed());
     passes(h, 12);
@@ -137,7 +137,7 @@ void TestWindowInterlock::newInitialisationStartsAfresh() {
     QCOMPARE(h.cap(h.ui()->txtInfo), std::string("Radio did not switch PTT enable off"));
     QCOMPARE(h.model.state.pttEnable, 1);
     h.model.setRemote(true, h.clock.elapsed());
-    QVERIFY(h.run([&] { return h.c->ps.gControlMode == "REMOTE" && h.inLoop(); }));
+    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "REMOTE" && h.inLoop(); }));
     passes(h, 6);
     QCOMPARE(h.model.state.pttEnable, 0);
     QCOMPARE(h.cap(h.ui()->lblPTTEn), std::string("OFF"));
@@ -160,25 +160,25 @@ void TestWindowInterlock::audioReloadWaitsUnderLocalControl() {
         dlg->ui->cmdApply->click();
     };
     ui->mnuAudioSetup->trigger();
-    QVERIFY(h.c->req.reqAudioReload);
+    QVERIFY(h.c->state().req.reqAudioReload);
     h.radio.takeWritten();
     passes(h, 20);
     // Nothing went to the radio, the panel stays a monitor.
     QCOMPARE(h.radio.takeWritten(), std::string());
-    QVERIFY(h.c->req.reqAudioReload);
+    QVERIFY(h.c->state().req.reqAudioReload);
     QCOMPARE(h.cap(ui->lblFWType), std::string("F/W: v601C"));
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
     QVERIFY(!ui->cmdPTTEn->isEnabled());
     QVERIFY(!ui->cmdSideTone->isEnabled());
     QCOMPARE(h.model.state.routing, 1);
     QCOMPARE(h.model.state.source, 1);
     // Under remote control the applied values, not the file's, are brought in.
     h.model.setRemote(true, h.clock.elapsed());
-    QVERIFY(h.run([&] { return h.c->ps.gControlMode == "REMOTE" && h.inLoop(); }));
-    QVERIFY(!h.c->req.reqAudioReload);
+    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "REMOTE" && h.inLoop(); }));
+    QVERIFY(!h.c->state().req.reqAudioReload);
     QCOMPARE(h.cap(ui->lblFWType), std::string("F/W: v601"));
-    QCOMPARE(h.c->set.gAudSource, std::string("H2"));
-    QCOMPARE(h.c->set.gAudRouting, std::string("\"0"));
+    QCOMPARE(h.c->state().set.gAudSource, std::string("H2"));
+    QCOMPARE(h.c->state().set.gAudRouting, std::string("\"0"));
     QCOMPARE(h.model.state.routing, 0);
     QCOMPARE(h.model.state.source, 2);
     QVERIFY(ui->cmdPTTEn->isEnabled());

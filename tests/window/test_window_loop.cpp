@@ -43,20 +43,20 @@ void TestWindowLoop::twoRequestsServedInTableOrder() {
     h.radio.takeWritten();
     h.model.state.agc = 2;
     h.model.state.mode = 1;
-    h.c->st.gAgcReport = "A2";
-    h.c->st.gModeReport = "M1";
+    h.c->state().st.gAgcReport = "A2";
+    h.c->state().st.gModeReport = "M1";
     // The operator picks LSB, then FAST, before the loop runs again.
     h.ui()->cmbMode->setCurrentText("LSB");
-    h.c->receiver().cmbMode_Click();
+    h.c->areas().receiver.cmbMode_Click();
     h.ui()->cmbAGC->setCurrentText("FAST");
-    h.c->receiver().cmbAGC_Click();
+    h.c->areas().receiver.cmbAGC_Click();
     h.c->runUntil([] { return false; }, 1);
     std::string w = h.radio.takeWritten();
     size_t agc = w.find("aa\n");
     size_t mode = w.find("m\n");
     QVERIFY2(agc != std::string::npos && mode != std::string::npos && agc < mode, w.c_str());
-    QVERIFY(!h.c->req.reqMode);
-    QVERIFY(!h.c->req.reqAgc);
+    QVERIFY(!h.c->state().req.reqMode);
+    QVERIFY(!h.c->state().req.reqAgc);
 }
 
 void TestWindowLoop::sameRequestTwiceServedOnce() {
@@ -73,34 +73,34 @@ void TestWindowLoop::sameRequestTwiceServedOnce() {
 void TestWindowLoop::errorAbandonsPassAndReentersLoop() {
     PanelHarness h(Firmware::V601, true);
     QVERIFY(h.runPasses(2));
-    h.c->st.gSyncMissCount = 3;
-    h.c->st.gSyncChar = "K";
+    h.c->state().st.gSyncMissCount = 3;
+    h.c->state().st.gSyncChar = "K";
     // The BFO offset is written directly: a closed port raises an error.
     h.radio.close();
-    h.c->req.reqBfoOffset = true;
+    h.c->state().req.reqBfoOffset = true;
     h.ui()->cmdBFO->setText("OFF");
     h.c->runUntil([] { return false; }, 1);
     QCOMPARE(h.c->stage(), S::LoopEntry);
     h.c->runUntil([] { return false; }, 1);
     QCOMPARE(h.c->stage(), S::Pass);
-    QCOMPARE(h.c->st.gSyncMissCount, 0);
-    QCOMPARE(h.c->st.gSyncChar, std::string("U"));
+    QCOMPARE(h.c->state().st.gSyncMissCount, 0);
+    QCOMPARE(h.c->state().st.gSyncChar, std::string("U"));
 }
 
 void TestWindowLoop::controlModeSwitch() {
     PanelHarness h(Firmware::V601, true);
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->ps.gControlMode, std::string("REMOTE"));
-    QVERIFY(!h.c->set.gTxUnrestricted);
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("REMOTE"));
+    QVERIFY(!h.c->state().set.gTxUnrestricted);
     h.model.setRemote(false, h.clock.elapsed());
-    QVERIFY(h.run([&] { return h.c->ps.gControlMode == "LOCAL" && h.inLoop(); }, 5000));
+    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "LOCAL" && h.inLoop(); }, 5000));
     QCOMPARE(h.cap(h.ui()->lblFWType), std::string("F/W: v601C"));
     QVERIFY(!h.ui()->cmdXmit->isEnabled());
     // Back to remote: the whole REMOTE initialisation, files read again.
     writeLines("Permissions.txt", {});
     h.model.setRemote(true, h.clock.elapsed());
-    QVERIFY(h.run([&] { return h.c->ps.gControlMode == "REMOTE" && h.inLoop(); }, 5000));
-    QVERIFY(h.c->set.gTxUnrestricted);
+    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "REMOTE" && h.inLoop(); }, 5000));
+    QVERIFY(h.c->state().set.gTxUnrestricted);
     QCOMPARE(h.cap(h.ui()->lblFWType), std::string("F/W: v601"));
 }
 
@@ -124,16 +124,16 @@ void TestWindowLoop::externalPttLamp() {
     // Out of band the band check holds the radio's PTT enable off.
     if (pttEn == "'0") h.model.state.freq = "0500000";
     QVERIFY(h.runPasses(4));
-    QCOMPARE(QString::fromStdString(h.c->st.gPttEnReport), pttEn);
+    QCOMPARE(QString::fromStdString(h.c->state().st.gPttEnReport), pttEn);
     h.c->runUntil([] { return false; }, 2);
     QCOMPARE(vb::backColour(h.ui()->lblExtPTT), lamp);
     if (enabled && lamp == colour::kGreen) {
         // The switch is pressed: red while held, green again when released.
         int runs = 0;
-        h.c->externalPtt = [&] { ++runs; };
+        h.c->hooks.externalPtt = [&] { ++runs; };
         h.radio.setDsr(false);
         h.c->runUntil([] { return false; }, 1);
-        QVERIFY(!h.c->st.gExtPttIdle);
+        QVERIFY(!h.c->state().st.gExtPttIdle);
         QCOMPARE(vb::backColour(h.ui()->lblExtPTT), long(colour::kRed));
         QCOMPARE(runs, 1);
         h.radio.setDsr(true);
@@ -207,13 +207,13 @@ void TestWindowLoop::stateFileRestored() {
 void TestWindowLoop::stateFileOffScreenKeepsCentre() {
     PanelHarness h;
     writeLines("Tolvaneini.txt", {"-2000000", "5", "0000000", "USB", "Split Off", "OFF"});
-    h.c->positionVisible = [](int left, int) { return left > -100000; };
+    h.c->hooks.positionVisible = [](int left, int) { return left > -100000; };
     h.c->step(S::Prepare);
     QVERIFY(h.form->pos().x() > vb::twipsToPixels(-100000, h.form.get()));
     // A negative Left on a real second monitor is restored.
     PanelHarness g;
     writeLines("Tolvaneini.txt", {"-2880", "300", "0000000", "USB", "Split Off", "OFF"});
-    g.c->positionVisible = [](int, int) { return true; };
+    g.c->hooks.positionVisible = [](int, int) { return true; };
     g.c->step(S::Prepare);
     QCOMPARE(g.form->pos().x(), vb::twipsToPixels(-2880, g.form.get()));
     g.c->form_queryUnload(0, 0);
@@ -245,7 +245,7 @@ void TestWindowLoop::shutdownTraffic() {
 void TestWindowLoop::shutdownUnkeysFirst() {
     PanelHarness h(Firmware::V601, true);
     QVERIFY(h.runPasses(2));
-    h.c->st.gLastSync = "K";
+    h.c->state().st.gLastSync = "K";
     h.radio.takeWritten();
     h.c->form_queryUnload(0, 0);
     QCOMPARE(h.radio.takeWritten(), std::string("UG00\n"));
@@ -331,11 +331,11 @@ void TestWindowLoop::testKeyWritesZ() {
 
 void TestWindowLoop::helpFileMissing() {
     PanelHarness h;
-    h.c->mnuHelpTolvane_Click();
+    h.ui()->mnuHelpTolvane->trigger();
     QVERIFY(h.cap(h.ui()->txtInfo).find("TolvaneV0961.hlp") != std::string::npos);
     QCOMPARE(h.shell.helpOpened, std::string());
     writeLines("TolvaneV0961.hlp", {"help"});
-    h.c->mnuHelpTolvane_Click();
+    h.ui()->mnuHelpTolvane->trigger();
     QVERIFY(QString::fromStdString(h.shell.helpOpened).endsWith("TolvaneV0961.hlp"));
 }
 
@@ -352,7 +352,7 @@ void TestWindowLoop::vanishedPortComesBack() {
     // The adapter is pulled: no crash, no hang, the panel says so.
     h.radio.setVanished(true);
     h.available = [](int) { return false; };
-    QVERIFY(h.run([&] { return h.c->ps.gRadioPortLost; }, 200));
+    QVERIFY(h.run([&] { return h.c->state().ps.gRadioPortLost; }, 200));
     QVERIFY(!h.radio.isOpen());
     QCOMPARE(h.cap(h.ui()->lblComStat), std::string("No Com"));
     int yields = h.shell.yields;
@@ -362,7 +362,7 @@ void TestWindowLoop::vanishedPortComesBack() {
     h.radio.setVanished(false);
     h.available = [](int n) { return n == 1; };
     QVERIFY(h.run([&] { return h.radio.isOpen() && h.inLoop(); }, 20000));
-    QVERIFY(!h.c->ps.gRadioPortLost);
+    QVERIFY(!h.c->state().ps.gRadioPortLost);
     QCOMPARE(h.radio.openCount(), 2);
 }
 

@@ -84,7 +84,7 @@ struct ModalRig {
         shell = std::make_unique<RealShell>(form.get(), radio, cat);
         shell->exitProgram = [this] { ended = true; };
         c = std::make_unique<Controller>(*form, *shell, clock, radio, cat);
-        c->comPortAvailable = [](int n) { return n == 1; };
+        c->hooks.comPortAvailable = [](int n) { return n == 1; };
         resetTerminationRequest();
         setTerminationHandler([this] {
             ++handlerRuns;
@@ -177,7 +177,7 @@ void TestWindowModal::modalWindowsServeSignals() {
     QFETCH(int, sig);
     QFETCH(QString, window);
     ModalRig rig;
-    auto* ui = rig.form->ui;
+    auto* ui = FormAccess::ui(*rig.form);
     const bool portOpen = opener != PortSetupStartup;
     if (portOpen) rig.openRadioPort();
     std::function<bool(QWidget*)> wanted;
@@ -214,7 +214,7 @@ void TestWindowModal::modalWindowsServeSignals() {
         ui->mnuHelpAbout->trigger();
         break;
     case StuckPtt:
-        rig.c->st.gExtPttEnabled = true;
+        rig.c->state().st.gExtPttEnabled = true;
         rig.radio.setDsr(false);
         rig.c->step(S::LoopEntry);
         break;
@@ -240,7 +240,7 @@ void TestWindowModal::modalWindowsServeSignals() {
 // without touching a file or a port.
 void TestWindowModal::signalDuringSecondInstanceMessage() {
     ModalRig rig;
-    rig.c->anotherInstance = [] { return true; };
+    rig.c->hooks.anotherInstance = [] { return true; };
     SignalWhenModal raiser(SIGTERM);
     bool stopped = false;
     try {

@@ -136,9 +136,9 @@ void TestNonRegularFiles::startupWithFifos() {
     for (const QString& name : fifos) QVERIFY(make(Fifo, name));
     h.shell.onModal = [&](QDialog&) {
         // Port Setup: the operator picks port 1 and applies.
-        h.c->set.gRadioPort = "1";
-        h.c->set.gRadioSettings = "9600,O,7,1";
-        h.c->req.reqPortReopen = true;
+        h.c->state().set.gRadioPort = "1";
+        h.c->state().set.gRadioSettings = "9600,O,7,1";
+        h.c->state().req.reqPortReopen = true;
     };
     {
         Watchdog watchdog(5);
@@ -148,10 +148,10 @@ void TestNonRegularFiles::startupWithFifos() {
     QVERIFY(h.ui()->txtInfo->isVisible());
     QCOMPARE(h.shell.modals, fifos.contains("PortSetup.txt") ? 1 : 0);
     QVERIFY(!h.cat.isOpen());
-    QVERIFY(!h.c->set.gTxUnrestricted);
+    QVERIFY(!h.c->state().set.gTxUnrestricted);
     if (fifos.contains("AudioSetup.txt")) {
-        QCOMPARE(h.c->set.gAudSource, std::string("H1"));
-        QCOMPARE(h.c->set.gDigVox, std::string("V2"));
+        QCOMPARE(h.c->state().set.gAudSource, std::string("H1"));
+        QCOMPARE(h.c->state().set.gDigVox, std::string("V2"));
     }
     // The FIFOs are still there, untouched.
     for (const QString& name : fifos) {
@@ -159,7 +159,7 @@ void TestNonRegularFiles::startupWithFifos() {
         QVERIFY(::stat(QFile::encodeName(name).constData(), &sb) == 0 && S_ISFIFO(sb.st_mode));
     }
     // Said once: the next loop entry does not repeat it.
-    QVERIFY(h.c->link.notRegularFiles.empty());
+    QVERIFY(h.c->link().notRegularFiles.empty());
 }
 
 QTEST_MAIN(TestNonRegularFiles)

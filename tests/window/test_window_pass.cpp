@@ -61,7 +61,7 @@ void TestWindowPass::reportShownInThePassThatReadIt() {
     const std::string line = report.toStdString();
     const bool freq = line[0] == 'F';
     auto read = [&] {
-        return freq ? h.c->st.gFreqReport == line : h.c->st.gModeReport == line;
+        return freq ? h.c->state().st.gFreqReport == line : h.c->state().st.gModeReport == line;
     };
     // The report arrives while a pass runs; the passes run one at a time.
     h.model.say(line, h.clock.elapsed() + 0.0005);
@@ -79,8 +79,8 @@ void TestWindowPass::reportShownInThePassThatReadIt() {
         QVERIFY(!h.ui()->cmdTune->isEnabled());
         QVERIFY(!h.ui()->cmdPTT->isEnabled());
     }
-    QVERIFY(!h.c->st.gFreqReportNew);
-    QVERIFY(!h.c->st.gModeReportNew);
+    QVERIFY(!h.c->state().st.gFreqReportNew);
+    QVERIFY(!h.c->state().st.gModeReportNew);
 }
 
 // Input that came while the pass worked is read in the next pass at once:

@@ -27,7 +27,7 @@ namespace {
 // Runs until the port is lost, with the device gone from under the panel.
 bool losePort(PanelHarness& h) {
     h.radio.setVanished(true);
-    return h.run([&] { return h.c->ps.gRadioPortLost; }, 400);
+    return h.run([&] { return h.c->state().ps.gRadioPortLost; }, 400);
 }
 
 }  // namespace
@@ -60,16 +60,16 @@ void TestWindowRadioPort::lostPortComesBackOnItsDevice() {
     h.radio.setVanished(false);
     if (reopened) {
         QVERIFY(h.run([&] { return h.radio.isOpen() && h.inLoop(); }, 20000));
-        QVERIFY(!h.c->ps.gRadioPortLost);
+        QVERIFY(!h.c->state().ps.gRadioPortLost);
         QCOMPARE(h.radio.openCount(), 2);
-        QCOMPARE(h.c->ps.gControlMode, std::string(remote ? "REMOTE" : "LOCAL"));
+        QCOMPARE(h.c->state().ps.gControlMode, std::string(remote ? "REMOTE" : "LOCAL"));
         return;
     }
     h.radio.takeWritten();
     h.runFor(30.0);
     QCOMPARE(h.radio.openCount(), 1);
     QVERIFY(!h.radio.isOpen());
-    QVERIFY(h.c->ps.gRadioPortLost);
+    QVERIFY(h.c->state().ps.gRadioPortLost);
     QCOMPARE(h.radio.takeWritten(), std::string());
     QCOMPARE(h.cap(h.ui()->lblComStat), std::string("No Com"));
 }
@@ -88,16 +88,16 @@ void TestWindowRadioPort::lostPortReplacedNeedsPortSetup() {
     QVERIFY(h.run([&] { return h.cap(h.ui()->txtInfo) == said; }, 400));
     QVERIFY(h.ui()->txtInfo->isVisible());
     // Said once: another message is not overwritten on every pass.
-    h.c->link.ReportError("something else");
+    h.c->link().ReportError("something else");
     h.runFor(5.0);
     QCOMPARE(h.cap(h.ui()->txtInfo), std::string("something else"));
     QCOMPARE(h.radio.openCount(), 1);
     // The operator applies Port Setup: the number is resolved afresh.
-    h.c->req.reqPortReopen = true;
+    h.c->state().req.reqPortReopen = true;
     QVERIFY(h.run([&] { return h.radio.isOpen() && h.inLoop(); }, 20000));
     QCOMPARE(h.radio.openCount(), 2);
-    QVERIFY(!h.c->ps.gRadioPortLost);
-    QCOMPARE(h.c->ps.gControlMode, std::string("REMOTE"));
+    QVERIFY(!h.c->state().ps.gRadioPortLost);
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("REMOTE"));
     QCOMPARE(h.cap(h.ui()->lblREMOTE), std::string("REMOTE"));
 }
 
@@ -133,17 +133,17 @@ void TestWindowRadioPort::openingFailsSaysWhy() {
     QCOMPARE(h.cap(h.ui()->lblREMOTE), std::string("REMOTE"));
     h.radio.setRefusedSetting(refused.toStdString());
     h.radio.setOpenFails(busy);
-    h.c->set.gRadioSettings = settings.toStdString();
-    h.c->req.reqPortReopen = true;
+    h.c->state().set.gRadioSettings = settings.toStdString();
+    h.c->state().req.reqPortReopen = true;
     QVERIFY(h.run([&] { return h.c->stage() == S::WaitPort; }, 400));
     QCOMPARE(QString::fromStdString(h.cap(h.ui()->txtInfo)), info);
     QVERIFY(h.ui()->txtInfo->isVisible());
-    QVERIFY(!h.c->req.reqPortReopen);
+    QVERIFY(!h.c->state().req.reqPortReopen);
     QVERIFY(!h.radio.isOpen());
-    QVERIFY(!h.c->ps.gRadioPortOk);
+    QVERIFY(!h.c->state().ps.gRadioPortOk);
     QCOMPARE(h.cap(h.ui()->lblComStat), std::string("No Port"));
     QCOMPARE(h.cap(h.ui()->lblREMOTE), std::string());
-    QVERIFY(h.c->ps.gRadioPortLost);
+    QVERIFY(h.c->state().ps.gRadioPortLost);
     h.radio.takeWritten();
     h.run([] { return false; }, 200);
     QCOMPARE(h.c->stage(), S::WaitPort);
@@ -157,11 +157,11 @@ void TestWindowRadioPort::openingFailsSaysWhy() {
     QVERIFY(!h.radio.isOpen());
     QCOMPARE(h.radio.takeWritten(), std::string());
     // Settings that work: back in REMOTE.
-    h.c->set.gRadioSettings = "9600,O,7,1";
-    h.c->req.reqPortReopen = true;
+    h.c->state().set.gRadioSettings = "9600,O,7,1";
+    h.c->state().req.reqPortReopen = true;
     QVERIFY(h.run([&] { return h.inLoop() && h.cap(h.ui()->lblREMOTE) == "REMOTE"; }, 20000));
     QVERIFY(h.radio.isOpen());
-    QVERIFY(!h.c->ps.gRadioPortLost);
+    QVERIFY(!h.c->state().ps.gRadioPortLost);
 }
 
 void TestWindowRadioPort::refusedSettingsAtStartup() {
@@ -180,10 +180,10 @@ void TestWindowRadioPort::refusedSettingsAtStartup() {
 void TestWindowRadioPort::stepModeOnClosedPortTakesItsTime() {
     PanelHarness h(Firmware::V601, true);
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->st.gFwType, int(protocol::kFwV601));
+    QCOMPARE(h.c->state().st.gFwType, int(protocol::kFwV601));
     h.radio.close();
     const double t0 = h.clock.elapsed();
-    h.c->link.StepMode();
+    h.c->link().StepMode();
     const double took = h.clock.elapsed() - t0;
     QVERIFY2(took >= 2.0 && took < 5.0, qPrintable(QString::number(took)));
     QCOMPARE(h.cap(h.ui()->txtInfo), std::string("Mode did not change.."));

@@ -52,10 +52,10 @@ void TestWindowRemote::defaultCase() {
     auto* ui = h.ui();
     QCOMPARE(h.cap(ui->lblFWType), std::string("F/W: v601"));
     QCOMPARE(h.cap(ui->cmdBFO), std::string("ON"));
-    QVERIFY(!h.c->ps.gBfoOn);
+    QVERIFY(!h.c->state().ps.gBfoOn);
     QCOMPARE(h.cap(ui->txtRFG), std::string("100"));
     QVERIFY(ui->txtInfo->isHidden());
-    QVERIFY(!h.c->ps.gTuneLock);
+    QVERIFY(!h.c->state().ps.gTuneLock);
     QVERIFY(ui->cmdXmit->isEnabled());
     QVERIFY(h.radio.dtr());
     // The first pass sends the RF gain reset; the heartbeat follows every 2 s.
@@ -100,8 +100,8 @@ void TestWindowRemote::corrections() {
 void TestWindowRemote::invalidFrequency() {
     PanelHarness h(Firmware::NonAdapt, true);
     h.run([&] { return h.c->stage() == S::RemoteFinish; });
-    h.c->st.gFreqReport = "F12345  ";
-    h.c->st.gFreqReportOk = false;
+    h.c->state().st.gFreqReport = "F12345  ";
+    h.c->state().st.gFreqReportOk = false;
     h.radio.takeWritten();
     h.c->runUntil([] { return false; }, 1);
     std::string w = h.radio.takeWritten();
@@ -124,7 +124,7 @@ void TestWindowRemote::permissionsFile() {
     if (permissions) writeLines("Permissions.txt", {});
     h.model.state.freq = "0500000";  // 5.000 MHz: no band, no 60 m channel
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->set.gTxUnrestricted, permissions);
+    QCOMPARE(h.c->state().set.gTxUnrestricted, permissions);
     QCOMPARE(h.ui()->cmdXmit->isEnabled(), permissions);
     QCOMPARE(h.ui()->cmdPTTEn->isEnabled(), permissions);
     QCOMPARE(h.model.state.pttEnable, permissions ? 1 : 0);
@@ -136,21 +136,21 @@ void TestWindowRemote::audioSetupFileValues() {
                                   "H2", "V1"});
     writeLines("Permissions.txt", {});
     QVERIFY(h.runPasses(2));
-    QCOMPARE(h.c->set.gAudSource, std::string("H3"));
-    QCOMPARE(h.c->set.gAudRouting, std::string("\"0"));
-    QCOMPARE(h.c->set.gDigSource, std::string("H2"));
-    QCOMPARE(h.c->set.gDigVox, std::string("V1"));
+    QCOMPARE(h.c->state().set.gAudSource, std::string("H3"));
+    QCOMPARE(h.c->state().set.gAudRouting, std::string("\"0"));
+    QCOMPARE(h.c->state().set.gDigSource, std::string("H2"));
+    QCOMPARE(h.c->state().set.gDigVox, std::string("V1"));
     // The radio ends on the stored source with the stored remote routing.
     QCOMPARE(h.model.state.source, 3);
     QCOMPARE(h.model.state.routing, 0);
     // Without the file the defaults apply.
     PanelHarness g(Firmware::NonAdapt, true);
     QVERIFY(g.runPasses(2));
-    QCOMPARE(g.c->set.gAudSource, std::string("H1"));
-    QCOMPARE(g.c->set.gAudPttEn, std::string("'1"));
-    QCOMPARE(g.c->set.gAudRouting, std::string("\"1"));
-    QCOMPARE(g.c->set.gDigSource, std::string("H3"));
-    QCOMPARE(g.c->set.gDigVox, std::string("V2"));
+    QCOMPARE(g.c->state().set.gAudSource, std::string("H1"));
+    QCOMPARE(g.c->state().set.gAudPttEn, std::string("'1"));
+    QCOMPARE(g.c->state().set.gAudRouting, std::string("\"1"));
+    QCOMPARE(g.c->state().set.gDigSource, std::string("H3"));
+    QCOMPARE(g.c->state().set.gDigVox, std::string("V2"));
 }
 
 void TestWindowRemote::audioReloadAfterDialog() {
@@ -163,11 +163,11 @@ void TestWindowRemote::audioReloadAfterDialog() {
         dlg->ui->optPhoneAudio_1->click();  // Audio 2
         dlg->ui->cmdApply->click();
         dlg->ui->cmdApply->click();  // the last Apply counts; the re-sync runs once
-        QVERIFY(h.c->req.reqAudioReload);
+        QVERIFY(h.c->state().req.reqAudioReload);
         QCOMPARE(h.radio.allWritten().find("HH"), std::string::npos);
     };
     h.ui()->mnuAudioSetup->trigger();
-    QCOMPARE(h.c->set.gAudSource, std::string("H2"));
+    QCOMPARE(h.c->state().set.gAudSource, std::string("H2"));
     for (int i = 0; i < 200 && resyncs < 2; ++i) {
         h.c->runUntil([] { return false; }, 1);
         if (h.c->stage() == S::AudioResync) ++resyncs;
@@ -175,7 +175,7 @@ void TestWindowRemote::audioReloadAfterDialog() {
     QCOMPARE(resyncs, 1);
     QVERIFY(h.run([&] { return h.inLoop(); }));
     QCOMPARE(h.model.state.source, 2);
-    QVERIFY(!h.c->req.reqAudioReload);
+    QVERIFY(!h.c->state().req.reqAudioReload);
 }
 
 // The source is stepped on the routing just brought in: the radio ends with the
@@ -264,7 +264,7 @@ void TestWindowRemote::digitalPresetSavesAndRestores() {
     QCOMPARE(h.model.state.vox, 0);
     auto pick = [&](const char* text) {
         h.ui()->cmbDig->setCurrentText(text);
-        h.c->receiver().cmbDig_Click();
+        h.c->areas().receiver.cmbDig_Click();
         h.c->runUntil([] { return false; }, 1);
         h.runFor(0.5);
     };
@@ -279,7 +279,7 @@ void TestWindowRemote::digitalPresetSavesAndRestores() {
     QCOMPARE(h.model.state.vox, 0);
     // A later PSK saves the state of that moment afresh.
     h.model.state.vox = 1;
-    h.c->st.gVoxReport = "V1";
+    h.c->state().st.gVoxReport = "V1";
     pick("PSK");
     pick("OFF");
     QCOMPARE(h.model.state.vox, 1);
@@ -343,11 +343,11 @@ void TestWindowRemote::receiverCommands() {
     PanelHarness h(static_cast<Firmware>(fw), true);
     QVERIFY(h.runPasses(3));
     h.model.setSilent(true);
-    h.c->st.gSourceReport = source.toStdString();
-    h.c->st.gLocRemReport = routing.toStdString();
+    h.c->state().st.gSourceReport = source.toStdString();
+    h.c->state().st.gLocRemReport = routing.toStdString();
     h.radio.takeWritten();
-    h.c->ps.pickedSource = pick.toStdString();
-    h.c->receiver().SourceCmd();
+    h.c->state().ps.pickedSource = pick.toStdString();
+    h.c->areas().receiver.SourceCmd();
     QCOMPARE(QByteArray::fromStdString(h.radio.takeWritten()), expected);
 }
 
@@ -356,20 +356,20 @@ void TestWindowRemote::agcOffOnSteppingFirmware() {
     QVERIFY(h.runPasses(3));
     h.radio.takeWritten();
     h.ui()->cmbAGC->setCurrentText("OFF");
-    h.c->receiver().cmbAGC_Click();
-    h.c->receiver().AgcCmd();
+    h.c->areas().receiver.cmbAGC_Click();
+    h.c->areas().receiver.AgcCmd();
     QCOMPARE(h.radio.takeWritten(), std::string());
     QCOMPARE(h.cap(h.ui()->cmbAGC), std::string("SLOW"));  // back to the reported AGC
-    QVERIFY(!h.c->req.reqAgc);
+    QVERIFY(!h.c->state().req.reqAgc);
 }
 
 void TestWindowRemote::operatorPickKept() {
     PanelHarness h(Firmware::NonAdapt, true);
     QVERIFY(h.runPasses(3));
     h.ui()->cmbMode->setCurrentText("CW");
-    h.c->receiver().cmbMode_Click();
+    h.c->areas().receiver.cmbMode_Click();
     // A report redraws the box before the loop serves the pick.
-    h.c->display.ShowMode();
+    h.c->areas().display.ShowMode();
     QCOMPARE(h.cap(h.ui()->cmbMode), std::string("USB"));
     h.c->runUntil([] { return false; }, 1);
     QCOMPARE(h.model.state.mode, 4);
@@ -379,9 +379,9 @@ void TestWindowRemote::setLocRemIsBounded() {
     PanelHarness h(Firmware::NonAdapt, true);
     QVERIFY(h.runPasses(3));
     h.model.setSilent(true);
-    h.c->st.gLocRemReport = "\"1";
+    h.c->state().st.gLocRemReport = "\"1";
     h.radio.takeWritten();
-    h.c->receiver().SetLocRem("REMOTE");
+    h.c->areas().receiver.SetLocRem("REMOTE");
     QCOMPARE(h.radio.takeWritten(), std::string("\"0\n\"0\n\"0\n"));
     QCOMPARE(h.cap(h.ui()->txtInfo), std::string("The radio did not switch its audio to remote"));
 }

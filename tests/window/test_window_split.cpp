@@ -105,7 +105,7 @@ void TestWindowSplit::vfoBClick() {
     QCOMPARE(s.h.shell.beeps, s.beeps);
     QCOMPARE(wire(s.sent()), QString());
     QCOMPARE(rowOf(s.h.form->cmdF), std::string("1420000"));
-    QVERIFY(!s.h.c->vfoB().gVfoBHeld);
+    QVERIFY(!s.h.c->areas().vfoB.gVfoBHeld);
 }
 
 // Held, VFO B moves one step per quarter second of virtual time.
@@ -146,7 +146,7 @@ void TestWindowSplit::vfoBSecondPressFreesTheHandler() {
     // The right-button press's release also ended the left-button loop's
     // hold flag: the row stepped twice by 10 Hz and never by 100 kHz.
     QCOMPARE(rowOf(s.h.form->cmdVFOB), std::string("1425002"));
-    QVERIFY(!s.h.c->vfoB().gVfoBHeld);
+    QVERIFY(!s.h.c->areas().vfoB.gVfoBHeld);
     // The handler is free again: a new click steps.
     clickOnce(s.h, s.h.form->cmdVFOB[2], Qt::LeftButton);
     QCOMPARE(rowOf(s.h.form->cmdVFOB), std::string("1435002"));
@@ -183,7 +183,7 @@ void TestWindowSplit::transmitVfo() {
         QCOMPARE(s.h.shell.messages, std::vector<std::string>{});
         QCOMPARE(s.h.cap(s.h.ui()->lblSplit), std::string("Split On"));
         QVERIFY(s.h.form->optTXVFO[1]->isChecked());
-        QVERIFY(s.h.c->vfoB().splitOn());
+        QVERIFY(s.h.c->areas().vfoB.splitOn());
     } else {
         QCOMPARE(s.h.shell.messages, std::vector<std::string>{"Modes must be same for Split"});
         QCOMPARE(s.h.cap(s.h.ui()->lblSplit), std::string("Split Off"));
@@ -242,9 +242,9 @@ void TestWindowSplit::copyAToB() {
     setRow(s.h.form->cmdVFOB, "0355000");
     vb::setCaption(s.h.ui()->cmbVFOBMode, "CW");
     QTest::mouseClick(s.h.ui()->cmdA2B, Qt::LeftButton);
-    QVERIFY(s.h.c->req.reqA2B);
+    QVERIFY(s.h.c->state().req.reqA2B);
     s.serve();
-    QVERIFY(!s.h.c->req.reqA2B);
+    QVERIFY(!s.h.c->state().req.reqA2B);
     QCOMPARE(rowOf(s.h.form->cmdVFOB), std::string("1420000"));
     QCOMPARE(s.h.cap(s.h.ui()->cmbVFOBMode), std::string("CW"));
     QCOMPARE(wire(s.sent()), QString());
@@ -297,11 +297,11 @@ void TestWindowSplit::swap() {
     setRow(s.h.form->cmdVFOB, "1425000");
     vb::setCaption(s.h.ui()->cmbVFOBMode, modeB.toStdString());
     QTest::mouseClick(s.h.ui()->cmdSwap, Qt::LeftButton);
-    QVERIFY(s.h.c->req.reqSwap);
+    QVERIFY(s.h.c->state().req.reqSwap);
     // The write goes out in the next pass, with its pause after it.
     const double t0 = s.h.clock.elapsed();
     QVERIFY(s.h.run([&] { return !s.sent().empty(); }));
-    QVERIFY(!s.h.c->req.reqSwap);
+    QVERIFY(!s.h.c->state().req.reqSwap);
     // The first write is the swap's; the radio's answers may start others.
     QCOMPARE(QString::fromStdString(joined({s.sent().front()})),
              QString::fromStdString(joined({wire.toStdString()})));
@@ -323,7 +323,7 @@ void TestWindowSplit::swapWithoutSevenDigitsSendsNothing() {
     vb::setCaption(s.h.ui()->cmbVFOBMode, "LSB");
     QTest::mouseClick(s.h.ui()->cmdSwap, Qt::LeftButton);
     s.h.c->runUntil([] { return false; }, 1);
-    QVERIFY(!s.h.c->req.reqSwap);
+    QVERIFY(!s.h.c->state().req.reqSwap);
     QCOMPARE(rowOf(s.h.form->cmdVFOB), std::string("1420000"));
     QCOMPARE(rowOf(s.h.form->cmdF), std::string("14250x0"));
     QCOMPARE(wire(s.sent()), QString());
@@ -352,9 +352,9 @@ void TestWindowSplit::swapOnAClosedPortIsReported() {
     QVERIFY(s.ok);
     setRow(s.h.form->cmdVFOB, "1425000");
     s.h.radio.close();
-    s.h.c->req.reqSwap = true;
-    s.h.c->vfoB().SwapCmd();
-    QVERIFY(!s.h.c->req.reqSwap);
+    s.h.c->state().req.reqSwap = true;
+    s.h.c->areas().vfoB.SwapCmd();
+    QVERIFY(!s.h.c->state().req.reqSwap);
     QVERIFY(s.h.cap(s.h.ui()->txtInfo).rfind("SwapCmd: Err ", 0) == 0);
     QVERIFY(!s.h.ui()->txtInfo->isHidden());
     QCOMPARE(rowOf(s.h.form->cmdF), std::string("1425000"));

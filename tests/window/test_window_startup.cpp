@@ -46,11 +46,11 @@ void TestWindowStartup::localRadioPerFirmware() {
     QFETCH(bool, tuneLock);
     PanelHarness h(static_cast<Firmware>(fw));
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
-    QCOMPARE(h.c->st.gFwType, type);
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().st.gFwType, type);
     QCOMPARE(QString::fromStdString(h.cap(h.ui()->lblFWType)), caption);
     QCOMPARE(h.cap(h.ui()->lblREMOTE), std::string("LOCAL"));
-    QCOMPARE(h.c->ps.gTuneLock, tuneLock);
+    QCOMPARE(h.c->state().ps.gTuneLock, tuneLock);
     QCOMPARE(h.cap(h.ui()->lblComStat), std::string("Com OK"));
     QVERIFY(!h.ui()->cmdXmit->isEnabled());
     QVERIFY(!h.ui()->cmdTune->isEnabled());
@@ -58,7 +58,7 @@ void TestWindowStartup::localRadioPerFirmware() {
     QVERIFY(!h.ui()->vscRFG->isEnabled());
     QVERIFY(!h.ui()->mnuScanBands->isEnabled());
     QVERIFY(h.ui()->lblU->isHidden());
-    QCOMPARE(h.c->st.gSyncChar, std::string("U"));  // the loop entry sets it
+    QCOMPARE(h.c->state().st.gSyncChar, std::string("U"));  // the loop entry sets it
     QCOMPARE(h.cap(h.form->cmdF[0]) + h.cap(h.form->cmdF[6]), std::string("10"));
     // In LOCAL mode no sync character is ever sent.
     h.radio.takeWritten();
@@ -72,7 +72,7 @@ void TestWindowStartup::preparationResetsPanel() {
     PanelHarness h;
     h.c->step(S::Prepare);
     auto* ui = h.ui();
-    QCOMPARE(QString::fromStdString(h.c->ps.gAppTitle), QString("Tolvane 0.962b : 8-24-18 : 1140"));
+    QCOMPARE(QString::fromStdString(h.c->state().ps.gAppTitle), QString("Tolvane 0.962b : 8-24-18 : 1140"));
     QCOMPARE(h.form->windowTitle(), QString("Tolvane 0.962b : 8-24-18 : 1140"));
     QCOMPARE(h.cap(ui->lblREMOTE), std::string("NoComm"));
     QCOMPARE(vb::foreColour(ui->lblREMOTE), colour::kRed);
@@ -86,8 +86,8 @@ void TestWindowStartup::preparationResetsPanel() {
     QVERIFY(h.form->isVisible());
     // The 0.5 s pause of the reset takes its time.
     QVERIFY(h.clock.elapsed() >= 0.5);
-    QCOMPARE(h.c->set.gRadioPort, std::string("1"));
-    QCOMPARE(h.c->set.gRadioSettings, std::string("9600,O,7,1"));
+    QCOMPARE(h.c->state().set.gRadioPort, std::string("1"));
+    QCOMPARE(h.c->state().set.gRadioSettings, std::string("9600,O,7,1"));
     QCOMPARE(h.cap(ui->txtInfo), std::string());
     // Nothing reached the radio yet.
     QCOMPARE(h.radio.allWritten(), std::string());
@@ -96,18 +96,18 @@ void TestWindowStartup::preparationResetsPanel() {
 void TestWindowStartup::missingPortSetupOpensDialogFirst() {
     PanelHarness h(Firmware::V601, false, false);
     int opened = 0;
-    h.c->openPortSetup = [&] {
+    h.c->hooks.openPortSetup = [&] {
         ++opened;
         QVERIFY(h.form->isVisible());
         QCOMPARE(h.radio.openCount(), 0);
-        h.c->set.gRadioPort = "1";
-        h.c->set.gRadioSettings = "9600,O,7,1";
-        h.c->req.reqPortReopen = true;
+        h.c->state().set.gRadioPort = "1";
+        h.c->state().set.gRadioSettings = "9600,O,7,1";
+        h.c->state().req.reqPortReopen = true;
     };
     QVERIFY(h.runPasses(1));
     QCOMPARE(opened, 1);
-    QVERIFY(!h.c->st.gExtPttEnabled);
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QVERIFY(!h.c->state().st.gExtPttEnabled);
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
 }
 
 void TestWindowStartup::portNotAvailableWaitsForSettings() {
@@ -123,10 +123,10 @@ void TestWindowStartup::portNotAvailableWaitsForSettings() {
     QCOMPARE(h.radio.allWritten(), std::string());  // nothing sent meanwhile
     // The operator applies port 1, which is now there.
     h.available = [](int n) { return n == 1; };
-    h.c->req.reqPortReopen = true;
+    h.c->state().req.reqPortReopen = true;
     QVERIFY(h.runPasses(1));
     QCOMPARE(h.cap(h.ui()->lblComStat), std::string("Com OK"));
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
 }
 
 void TestWindowStartup::silentRadioKeepsQuerying() {
@@ -145,7 +145,7 @@ void TestWindowStartup::silentRadioKeepsQuerying() {
     // The radio comes back: the panel initialises.
     h.model.setSilent(false);
     QVERIFY(h.runPasses(1));
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
 }
 
 void TestWindowStartup::newPortSettingsDuringQuery() {
@@ -153,16 +153,16 @@ void TestWindowStartup::newPortSettingsDuringQuery() {
     h.model.setSilent(true);
     QVERIFY(h.run([&] { return h.c->stage() == S::QueryLoop; }));
     QCOMPARE(h.radio.openCount(), 1);
-    h.c->set.gRadioSettings = "19200,O,7,1";
-    h.c->req.reqPortReopen = true;
+    h.c->state().set.gRadioSettings = "19200,O,7,1";
+    h.c->state().req.reqPortReopen = true;
     QVERIFY(h.run([&] { return h.radio.openCount() == 2; }));
     QCOMPARE(h.radio.config().settings, std::string("19200,O,7,1"));
-    QVERIFY(!h.c->req.reqPortReopen);
+    QVERIFY(!h.c->state().req.reqPortReopen);
 }
 
 void TestWindowStartup::secondInstanceEndsAtOnce() {
     PanelHarness h;
-    h.c->anotherInstance = [] { return true; };
+    h.c->hooks.anotherInstance = [] { return true; };
     bool stopped = false;
     try {
         h.c->step(S::Prepare);
@@ -203,7 +203,7 @@ void TestWindowStartup::catPortAtStartup() {
     if (open) {
         QCOMPARE(h.cat.config().receiveThreshold, 3);
         QCOMPARE(h.cat.config().portNumber, 4);
-        QCOMPARE(h.c->set.gCatSettings, std::string("9600,N,8,1"));
+        QCOMPARE(h.c->state().set.gCatSettings, std::string("9600,N,8,1"));
     }
 }
 
@@ -217,14 +217,14 @@ void TestWindowStartup::statusWithoutRemoteReportStillInitialises() {
     h.radio.inject("#\nF0700000\n.\n", 0.01, 0.001);
     h.radio.inject("#\nF0700000\n.\n", 0.9, 0.001);
     QVERIFY(h.run([&] { return h.inLoop(); }, 200));
-    QCOMPARE(h.c->ps.gControlMode, std::string());
+    QCOMPARE(h.c->state().ps.gControlMode, std::string());
     int yields = h.shell.yields;
     for (int i = 0; i < 5; ++i) h.c->runUntil([] { return false; }, 1);
     QVERIFY(h.shell.yields >= yields + 5);  // the window never freezes
     // The radio's remote/local report arrives later: the LOCAL initialisation runs.
     h.radio.inject("R0\n#\n.\n", 0.0, 0.001);
     h.model.setSilent(false);
-    QVERIFY(h.run([&] { return h.c->ps.gControlMode == "LOCAL"; }, 2000));
+    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "LOCAL"; }, 2000));
 }
 
 void TestWindowStartup::localModeKeepsTransmitDisabled() {
@@ -244,7 +244,7 @@ void TestWindowStartup::breakRestartsQuery() {
     h.radio.raiseEvent(comm::kErBreak);
     QVERIFY(h.run([&] { return h.c->stage() == S::Query || h.c->stage() == S::QueryLoop; }, 10));
     QVERIFY(h.runPasses(1));
-    QVERIFY(!h.c->st.gRadioBreak);
+    QVERIFY(!h.c->state().st.gRadioBreak);
 }
 
 // Huge binary files in place of the settings: no crash, no hang; the
@@ -274,7 +274,7 @@ void TestWindowStartup::babblingRadio() {
     int yields = h.shell.yields;
     h.runFor(6.0);
     QVERIFY(h.shell.yields > yields + 5);
-    QCOMPARE(h.c->ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
     QCOMPARE(h.cap(h.ui()->lblFWType), std::string("F/W: v601C"));
 }
 

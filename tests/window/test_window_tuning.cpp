@@ -103,7 +103,7 @@ void TestWindowTuning::digitClick() {
     QCOMPARE(t.newBeeps(), beeps);
     QCOMPARE(QString::fromStdString(t.h.model.state.freq), row);
     QCOMPARE(t.h.cap(t.h.ui()->lblInfo), std::string());
-    QVERIFY(!t.h.c->frequencyEntry().gFreqHeld);
+    QVERIFY(!t.h.c->areas().frequency.gFreqHeld);
 }
 
 void TestWindowTuning::holdSendsFirstFiveThenEverySecond_data() {
@@ -248,7 +248,7 @@ void TestWindowTuning::keyboardKnob() {
         QCOMPARE(wire(t.sent()), wire((std::vector<std::string>{f, f})));
         QCOMPARE(QString::fromStdString(t.h.model.state.freq), row);
     }
-    QVERIFY(!t.h.c->frequencyEntry().gKeyStep);
+    QVERIFY(!t.h.c->areas().frequency.gKeyStep);
 }
 
 void TestWindowTuning::keyWithoutAStepLeavesNoPendingStep_data() {
@@ -267,10 +267,10 @@ void TestWindowTuning::keyWithoutAStepLeavesNoPendingStep() {
     Tuned t("1407400");
     QVERIFY(t.ok);
     vb::setCaption(t.h.ui()->cmbStepSize, stepSize.toStdString());
-    t.h.c->ps.gTuneLock = locked;
+    t.h.c->state().ps.gTuneLock = locked;
     QTest::keyClick(t.h.form->cmdF[0], Qt::Key_I);
-    QVERIFY(!t.h.c->frequencyEntry().gKeyStep);
-    t.h.c->ps.gTuneLock = false;
+    QVERIFY(!t.h.c->areas().frequency.gKeyStep);
+    t.h.c->state().ps.gTuneLock = false;
     clickDigit(t.h, t.h.form->cmdF[5], Qt::LeftButton);
     QCOMPARE(rowOf(t.h.form->cmdF), std::string("1407410"));
     QCOMPARE(wire(t.sent()), wire(lines({"F1407410", "F1407410"})));
@@ -333,22 +333,22 @@ void TestWindowTuning::lockedWhileTransmitting() {
     Tuned t("1407400");
     QVERIFY(t.ok);
     vb::setCaption(t.h.ui()->cmbStepSize, "1KHz");
-    t.h.c->st.gSyncChar = "K";
+    t.h.c->state().st.gSyncChar = "K";
     QVERIFY(t.h.run([&] { return t.h.cap(t.h.ui()->lblXMTRCV) == "Transmit"; }));
-    QVERIFY(t.h.c->ps.gTuneLock);
+    QVERIFY(t.h.c->state().ps.gTuneLock);
     const size_t mark = t.h.radio.writes().size();
     clickDigit(t.h, t.h.form->cmdF[4], Qt::LeftButton);
     QTest::keyClick(t.h.form->cmdF[4], Qt::Key_I);
     QCOMPARE(rowOf(t.h.form->cmdF), std::string("1407400"));
     QCOMPARE(wire(commandsSince(t.h, mark)), QString());
-    QVERIFY(!t.h.c->frequencyEntry().gKeyStep);
+    QVERIFY(!t.h.c->areas().frequency.gKeyStep);
     setRow(t.h.form->cmdVFOB, "1425000");
     clickOnce(t.h, t.h.form->cmdVFOB[4], Qt::LeftButton);
     QCOMPARE(rowOf(t.h.form->cmdVFOB), std::string("1425100"));
 
-    t.h.c->st.gSyncChar = "U";
+    t.h.c->state().st.gSyncChar = "U";
     QVERIFY(t.h.run([&] { return t.h.cap(t.h.ui()->lblXMTRCV) == "Receive"; }));
-    QVERIFY(!t.h.c->ps.gTuneLock);
+    QVERIFY(!t.h.c->state().ps.gTuneLock);
     QTest::keyClick(t.h.form->cmdF[4], Qt::Key_I);
     QCOMPARE(rowOf(t.h.form->cmdF), std::string("1407500"));
     QCOMPARE(t.h.model.state.freq, std::string("1407500"));
