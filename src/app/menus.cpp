@@ -1,6 +1,8 @@
 // The setup entries of the menu bar: each opens its dialog modally on the
-// live port state and the settings in memory.
+// live port state and the settings in force, and takes over the settings it
+// returns.
 #include "app/controller.h"
+#include "app/setup_results.h"
 #include "panel/frm_tolvane.h"
 #include "platform/handshake.h"
 #include "platform/port_map.h"
@@ -25,18 +27,22 @@ void Controller::installSetupDialogs() {
     auto report = [this](const std::string& m) { link_.ReportError(m); };
     auto device = [](int n) { return portDevicePath(n); };
     hooks.openPortSetup = [this, report, device] {
-        FrmPortSetup dlg(livePort(radioPort_), set, req, st.gExtPttEnabled, hooks.comPortAvailable,
-                         device, report, ".", &form_);
+        FrmPortSetup dlg(livePort(radioPort_), radioPortSettings(set, st.gExtPttEnabled),
+                         hooks.comPortAvailable, device, report, ".", &form_);
         shell_.showModal(dlg);
+        takePortSetup(dlg.applied(), set, req, st.gExtPttEnabled);
     };
     hooks.openCatSetup = [this, report, device] {
-        FrmCATSetup dlg(livePort(catPort_), set, hooks.comPortAvailable, device, report, ".", &form_);
+        FrmCATSetup dlg(livePort(catPort_), catPortSettings(set), hooks.comPortAvailable, device,
+                        report, ".", &form_);
         shell_.showModal(dlg);
+        takeCatSetup(dlg.applied(), set);
     };
     hooks.openAudioSetup = [this, report] {
         AudioReports r{st.gSourceReport, st.gPttEnReport, st.gLocRemReport};
-        FrmAudioSetup dlg(r, set, req, report, ".", &form_);
+        FrmAudioSetup dlg(r, audioCodes(set), report, ".", &form_);
         shell_.showModal(dlg);
+        takeAudioSetup(dlg.applied(), set, req);
     };
 }
 

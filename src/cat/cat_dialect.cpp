@@ -1,6 +1,7 @@
 // The CAT dialect: command shapes, mode digits, framing and answers.
 #include "cat/cat_dialect.h"
 
+#include "radio/mappings.h"
 #include "radio/protocol.h"
 
 namespace tolvane::cat {
@@ -33,13 +34,6 @@ const std::array<CatShape, 4> kCatShapes = {{
     {"mode set", "MD", 1, 1, CatAction::Kind::ModeSet, modeArgument},
 }};
 
-const std::array<CatModeDigit, 4> kCatModeDigits = {{
-    {'1', "M2"},  // LSB
-    {'2', "M1"},  // USB
-    {'3', "M4"},  // CW
-    {'5', "M3"},  // AM (AME)
-}};
-
 const std::array<CatDigitalDigit, 3> kCatDigitalDigits = {{
     {"PSK", 'A'},
     {"FSK", '9'},
@@ -47,8 +41,7 @@ const std::array<CatDigitalDigit, 3> kCatDigitalDigits = {{
 }};
 
 std::optional<std::string> modeCodeForDigit(char digit) {
-    for (const CatModeDigit& m : kCatModeDigits)
-        if (m.digit == digit) return std::string(m.code);
+    if (auto code = mapping::modeOfCatDigit(digit)) return std::string(*code);
     return std::nullopt;
 }
 
@@ -58,9 +51,7 @@ std::optional<char> answerDigit(std::string_view modeReport, std::string_view di
             if (d.preset == digitalPreset) return d.digit;
         // A preset text the panel does not offer: answer the radio mode.
     }
-    for (const CatModeDigit& m : kCatModeDigits)
-        if (m.code == modeReport) return m.digit;
-    return std::nullopt;
+    return mapping::catDigitOfMode(modeReport);
 }
 
 std::optional<CatAction> parseCatCommand(std::string_view command) {

@@ -44,13 +44,9 @@ struct CatShape {
 // The whole dialect. Anything that fits no row is ignored without an answer.
 extern const std::array<CatShape, 4> kCatShapes;
 
-// CAT mode digit <-> radio mode code. The same table answers the mode query
-// (code -> digit) and serves the mode set (digit -> code).
-struct CatModeDigit {
-    char digit;
-    std::string_view code;
-};
-extern const std::array<CatModeDigit, 4> kCatModeDigits;
+// CAT mode digit <-> radio mode code: the mode table of the radio layer
+// (mapping::kModes) answers the mode query (code -> digit) and serves the
+// mode set (digit -> code).
 
 // Answer digit of the mode query for each digital preset of the panel.
 struct CatDigitalDigit {

@@ -10,6 +10,7 @@
 
 #include "panel/status_display.h"
 #include "panel/vb.h"
+#include "radio/mappings.h"
 #include "radio/protocol.h"
 
 namespace tolvane {
@@ -46,11 +47,7 @@ ReceiverControls::ReceiverControls(const ReceiverWidgets& widgets, const PanelCo
     : w_(widgets), c_(context) {}
 
 std::string ReceiverControls::ModeCmdString(const std::string& mode) {
-    if (mode == "USB") return "M1";
-    if (mode == "LSB") return "M2";
-    if (mode == "AME") return "M3";
-    if (mode == "CW") return "M4";
-    return "";
+    return std::string(mapping::codeOf(mapping::kModes, mode).value_or(""));
 }
 
 void ReceiverControls::connectHandlers() {
@@ -124,18 +121,14 @@ void ReceiverControls::modeCmd() {
 void ReceiverControls::AgcCmd() {
     std::string pick = c_.ps.pickedAgc.empty() ? caption(w_.cmbAGC) : c_.ps.pickedAgc;
     c_.ps.pickedAgc.clear();
-    std::string code;
-    if (pick == "SLOW") code = "A2";
-    if (pick == "MED") code = "A3";
-    if (pick == "FAST") code = "A4";
-    if (pick == "OFF") {
+    std::string code(mapping::codeOf(mapping::kAgc, pick).value_or(""));
+    if (code == "A1") {
         if (c_.st.gFwType != protocol::kFwAdapt) {
             // OFF is reached only with the Adapt firmware's direct command.
             c_.req.reqAgc = false;
             c_.display.ShowAgc();
             return;
         }
-        code = "A1";
     }
     if (!code.empty()) c_.link.SetAgc(code);
     c_.req.reqAgc = false;
@@ -145,10 +138,11 @@ void ReceiverControls::SourceCmd() {
     std::string pick =
         c_.ps.pickedSource.empty() ? caption(w_.cmbSource) : c_.ps.pickedSource;
     c_.ps.pickedSource.clear();
-    if (pick == "MIC") SetAudioSource("H1");
-    if (pick == "AUDIO2") SetAudioSource("H2");
-    if (pick == "PATCH") SetAudioSource("H3");
-    if (pick == "REMOTE") SetLocRem("REMOTE");
+    // A source the radio steps through, or remote audio; "OFF/CW" is only shown.
+    std::string code(mapping::codeOf(mapping::kSources, pick).value_or(""));
+    if (codeDigit(code) >= 1 && codeDigit(code) <= protocol::kSourcePositions)
+        SetAudioSource(code);
+    if (mapping::codeOf(mapping::kRouting, pick) == kRemoteRouting) SetLocRem(pick);
     c_.link.ReadRadio();
     c_.req.reqSource = false;
 }
@@ -179,9 +173,7 @@ void ReceiverControls::StepAudioSource(const std::string& target) {
 }
 
 void ReceiverControls::SetLocRem(const std::string& target) {
-    std::string value;
-    if (target == "REMOTE") value = kRemoteRouting;
-    if (target == "LOCAL") value = kLocalRouting;
+    std::string value(mapping::codeOf(mapping::kRouting, target).value_or(""));
     if (value.empty()) return;
     RadioState& st = c_.st;
     for (int i = 0; st.gLocRemReport != value; ++i) {

@@ -12,7 +12,9 @@
 
 #include "panel/frm_tolvane.h"
 #include "panel/vb.h"
+#include "radio/band_rule.h"
 #include "radio/errors.h"
+#include "radio/mappings.h"
 #include "radio/protocol.h"
 #include "radio/radio_link.h"
 #include "ui_frmTolvane.h"
@@ -26,46 +28,11 @@ using vb::setForeColour;
 
 namespace {
 
-// Amateur transmit ranges in Hz, both ends included, and the 60 m channels.
-struct Range {
-    long from, to;
-};
-constexpr std::array<Range, 9> kBands = {{{1800000, 2000000},
-                                          {3500000, 4000000},
-                                          {7000000, 7300000},
-                                          {10100000, 10150000},
-                                          {14000000, 14350000},
-                                          {18068000, 18168000},
-                                          {21000000, 21450000},
-                                          {24890000, 24990000},
-                                          {28000000, 29700000}}};
-constexpr std::array<long, 5> kChannels60m = {5330500, 5346500, 5357000, 5371500, 5403500};
-
-// Code -> text tables of the display routines.
-struct CodeText {
-    const char* code;
-    const char* text;
-};
-constexpr CodeText kAgc[] = {{"A1", "OFF"}, {"A2", "SLOW"}, {"A3", "MED"}, {"A4", "FAST"}};
-constexpr CodeText kMode[] = {{"M1", "USB"}, {"M2", "LSB"}, {"M3", "AME"}, {"M4", "CW"}};
-constexpr CodeText kSource[] = {{"H1", "MIC"}, {"H2", "AUDIO2"}, {"H3", "PATCH"}, {"H4", "OFF/CW"}};
-constexpr CodeText kClip[] = {{"I0", "OFF"}, {"I1", "ON"}};
-constexpr CodeText kPttEn[] = {{"'0", "OFF"}, {"'1", "ON"}};
-constexpr CodeText kSpeaker[] = {{"(0", "OFF"}, {"(1", "ON"}};
-constexpr CodeText kSideTone[] = {{"S0", "OFF"}, {"S1", "ON"}};
-constexpr CodeText kVox[] = {{"V0", "OFF"}, {"V1", "VOICE"}, {"V2", "DATA"}};
-constexpr CodeText kRemote[] = {{"R1", "REMOTE"}, {"R0", "LOCAL"}};
-
-template <size_t N>
-const char* lookup(const CodeText (&table)[N], const std::string& code) {
-    for (const CodeText& ct : table)
-        if (code == ct.code) return ct.text;
-    return nullptr;
-}
-
-template <size_t N>
-void show(QWidget* w, const CodeText (&table)[N], const std::string& code) {
-    if (const char* text = lookup(table, code)) setCaption(w, text);
+// Shows the caption of the report's code; a code not in the table leaves the
+// control as it is.
+template <typename Row, size_t N>
+void show(QWidget* w, const std::array<Row, N>& table, const std::string& code) {
+    if (auto text = mapping::captionOf(table, code)) setCaption(w, std::string(*text));
 }
 
 }  // namespace
@@ -123,12 +90,12 @@ void StatusDisplay::setSyncColour(long c) { setBackColour(form_.ui->lblU, c); }
 
 void StatusDisplay::ShowRemoteState() {
     setForeColour(form_.ui->lblREMOTE, vb::systemButtonText());
-    show(form_.ui->lblREMOTE, kRemote, st_.gRemoteState);
+    show(form_.ui->lblREMOTE, mapping::kControl, st_.gRemoteState);
 }
 
-void StatusDisplay::ShowAgc() { show(form_.ui->cmbAGC, kAgc, st_.gAgcReport); }
+void StatusDisplay::ShowAgc() { show(form_.ui->cmbAGC, mapping::kAgc, st_.gAgcReport); }
 
-void StatusDisplay::ShowMode() { show(form_.ui->cmbMode, kMode, st_.gModeReport); }
+void StatusDisplay::ShowMode() { show(form_.ui->cmbMode, mapping::kModes, st_.gModeReport); }
 
 void StatusDisplay::ShowFreqDigits() {
     if (!protocol::isFreqReport(st_.gFreqReport)) return;
@@ -137,19 +104,20 @@ void StatusDisplay::ShowFreqDigits() {
 }
 
 void StatusDisplay::ShowLocRem() {
-    if (st_.gLocRemReport == "\"0") setCaption(form_.ui->cmbSource, "REMOTE");
+    // Only remote audio is shown here; local audio shows the source.
+    if (st_.gLocRemReport == "\"0") show(form_.ui->cmbSource, mapping::kRouting, st_.gLocRemReport);
 }
 
 void StatusDisplay::ShowSource() {
     if (st_.gLocRemReport != "\"1") return;  // shown only while the audio is local
-    show(form_.ui->cmbSource, kSource, st_.gSourceReport);
+    show(form_.ui->cmbSource, mapping::kSources, st_.gSourceReport);
 }
 
-void StatusDisplay::ShowClipping() { show(form_.ui->lblClipping, kClip, st_.gClipReport); }
-void StatusDisplay::ShowPttEnable() { show(form_.ui->lblPTTEn, kPttEn, st_.gPttEnReport); }
-void StatusDisplay::ShowSpeaker() { show(form_.ui->lblMute, kSpeaker, st_.gSpeakerReport); }
-void StatusDisplay::ShowSideTone() { show(form_.ui->lblSideTone, kSideTone, st_.gSideToneReport); }
-void StatusDisplay::ShowVox() { show(form_.ui->lblVox, kVox, st_.gVoxReport); }
+void StatusDisplay::ShowClipping() { show(form_.ui->lblClipping, mapping::kClipping, st_.gClipReport); }
+void StatusDisplay::ShowPttEnable() { show(form_.ui->lblPTTEn, mapping::kPttEnable, st_.gPttEnReport); }
+void StatusDisplay::ShowSpeaker() { show(form_.ui->lblMute, mapping::kSpeaker, st_.gSpeakerReport); }
+void StatusDisplay::ShowSideTone() { show(form_.ui->lblSideTone, mapping::kSideTone, st_.gSideToneReport); }
+void StatusDisplay::ShowVox() { show(form_.ui->lblVox, mapping::kVox, st_.gVoxReport); }
 
 void StatusDisplay::ShowAmpState() {
     auto* pwr = form_.ui->lblAmpPwr;
@@ -207,21 +175,7 @@ void StatusDisplay::ShowAmpTune() {
 // ------------------------------------------------------------ band check
 
 bool StatusDisplay::IsInBand(const std::string& text) const {
-    if (set_.gTxUnrestricted) return true;
-    std::string last = text.size() > 7 ? text.substr(text.size() - 7) : text;
-    size_t b = last.find_first_not_of(' ');
-    size_t e = last.find_last_not_of(' ');
-    if (b == std::string::npos) return false;
-    last = last.substr(b, e - b + 1);
-    if (last.empty() || last.size() > 7) return false;
-    for (char c : last)
-        if (c < '0' || c > '9') return false;  // not a number: not allowed
-    long hz = std::stol(last) * 10;
-    for (long ch : kChannels60m)
-        if (hz == ch) return true;
-    for (const Range& r : kBands)
-        if (hz >= r.from && hz <= r.to) return true;
-    return false;
+    return transmitAllowed(text, set_.gTxUnrestricted);
 }
 
 void StatusDisplay::SetTxControlsEnabled(bool& allowed) {
@@ -359,9 +313,8 @@ void StatusDisplay::gUpdateDisplay() {
         if (st_.gChanReportNew) {
             const std::string& p = st_.gChanReport;
             for (size_t i = 0; i < 7; ++i) setCaption(form_.cmdF[i], std::string(1, p[i + 3]));
-            static const char* kModes[] = {"USB", "LSB", "AME", "CW"};
-            char m = p[10];
-            if (m >= '1' && m <= '4') setCaption(ui->cmbMode, kModes[m - '1']);
+            // The channel's mode digit is the digit of its mode code.
+            show(ui->cmbMode, mapping::kModes, std::string("M") + p[10]);
             st_.gChanReportNew = false;
         }
     } catch (const std::exception& e) {

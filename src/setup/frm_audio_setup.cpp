@@ -14,13 +14,11 @@ constexpr AudioGroup kGroups[] = {AudioGroup::PhoneSource, AudioGroup::DigSource
                                   AudioGroup::DigVox, AudioGroup::PttEn, AudioGroup::LocRem};
 }
 
-FrmAudioSetup::FrmAudioSetup(const AudioReports& reports, Settings& settings, Requests& requests,
+FrmAudioSetup::FrmAudioSetup(const AudioReports& reports, const AudioCodes& stored,
                              std::function<void(const std::string&)> reportError,
                              std::string folder, QWidget* owner)
     : OwnedDialog(owner),
       ui(new Ui::frmAudioSetup),
-      settings_(settings),
-      requests_(requests),
       reportError_(std::move(reportError)),
       folder_(std::move(folder)) {
     ui->setupUi(this);
@@ -43,7 +41,7 @@ FrmAudioSetup::FrmAudioSetup(const AudioReports& reports, Settings& settings, Re
     connect(ui->cmdSave, &QPushButton::clicked, this, &FrmAudioSetup::cmdSave_Click);
     connect(ui->cmdExit, &QPushButton::clicked, this, &FrmAudioSetup::cmdExit_Click);
 
-    form_ = audioSetupOnOpen(reports, settings_);
+    form_ = audioSetupOnOpen(reports, stored);
     showForm();
 }
 
@@ -81,7 +79,7 @@ void FrmAudioSetup::showForm() {
 
 void FrmAudioSetup::cmdApply_Click() {
     // The dialog stays open; the main loop re-applies the codes once it has closed.
-    applyAudioSetup(form_, settings_, requests_);
+    applied_ = applyAudioSetup(form_);
 }
 
 void FrmAudioSetup::cmdLoad_Click() {

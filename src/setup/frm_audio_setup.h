@@ -5,9 +5,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
-#include "panel/panel_state.h"
 #include "setup/setup_forms.h"
 #include "setup/setup_widgets.h"
 
@@ -24,13 +24,13 @@ class FrmAudioSetup : public setupui::OwnedDialog {
 
   public:
     // reports: the radio's last audio source, PTT-enable and routing reports.
-    // settings, requests: what Apply changes (the audio codes, reqAudioReload);
-    // the stored codes also stand in for reports outside their tables.
+    // stored: the audio codes in force; they also stand in for reports
+    // outside their tables.
     // reportError: puts a failed save's message on the information line.
     // folder: where "AudioSetup.txt" is.
     // owner: the window disabled while the dialog is open; every way out of
     // the dialog enables it again.
-    FrmAudioSetup(const AudioReports& reports, Settings& settings, Requests& requests,
+    FrmAudioSetup(const AudioReports& reports, const AudioCodes& stored,
                   std::function<void(const std::string&)> reportError = {},
                   std::string folder = ".", QWidget* owner = nullptr);
     ~FrmAudioSetup() override;
@@ -46,6 +46,9 @@ class FrmAudioSetup : public setupui::OwnedDialog {
 
     // The dialog state: the codes Apply and Save pass on, the options shown.
     const AudioSetupForm& form() const { return form_; }
+    // The codes the last Apply returned (the dialog stays open after an
+    // Apply); nothing when Apply was not clicked.
+    const std::optional<AudioCodes>& applied() const { return applied_; }
     // The path of "AudioSetup.txt".
     std::string filePath() const;
 
@@ -60,8 +63,7 @@ class FrmAudioSetup : public setupui::OwnedDialog {
     void showForm();
 
     AudioSetupForm form_;
-    Settings& settings_;
-    Requests& requests_;
+    std::optional<AudioCodes> applied_;
     std::function<void(const std::string&)> reportError_;
     std::string folder_;
 };

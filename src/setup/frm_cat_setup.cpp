@@ -7,7 +7,7 @@
 
 namespace tolvane {
 
-FrmCATSetup::FrmCATSetup(const LivePort& catPort, Settings& settings,
+FrmCATSetup::FrmCATSetup(const LivePort& catPort, const CatPortSettings& current,
                          std::function<bool(int)> portAvailable,
                          std::function<std::string(int)> devicePath,
                          std::function<void(const std::string&)> reportError, std::string folder,
@@ -15,7 +15,7 @@ FrmCATSetup::FrmCATSetup(const LivePort& catPort, Settings& settings,
     : PortDialog(std::move(portAvailable), std::move(devicePath), std::move(reportError),
                  std::move(folder), owner),
       ui(new Ui::frmCATSetup),
-      settings_(settings) {
+      current_(current) {
     ui->setupUi(this);
     takePortControls(
         ui->cmbSelectPort, ui->txtFound, ui->cmbSelectBaudRate, ui->lblPortDevice,
@@ -64,13 +64,11 @@ void FrmCATSetup::ListAvailablePorts() {
 }
 
 void FrmCATSetup::cmdApply_Click() {
-    applyCatSetup(form(), settings_);
+    applied_ = applyCatSetup(form(), current_);
     accept();
 }
 
 void FrmCATSetup::cmdCancel_Click() {
-    // Withdraws a pending re-open; the title-bar close leaves it as it is.
-    cancelCatSetup(settings_);
     reject();
 }
 

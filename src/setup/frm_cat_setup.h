@@ -4,9 +4,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
-#include "panel/panel_state.h"
 #include "setup/setup_forms.h"
 #include "setup/setup_widgets.h"
 
@@ -21,14 +21,14 @@ class FrmCATSetup : public setupui::PortDialog {
 
   public:
     // catPort: the CAT port's state when the dialog opens.
-    // settings: gCatPort, gCatSettings, gCatHandshake, gCatSetupApplied.
+    // current: the settings in force; Apply returns them changed.
     // portAvailable: the port probe (default: ComPortAvailable in `folder`).
     // devicePath: the device of a port number (default: portDeviceTarget).
     // reportError: puts a failed save's message on the information line.
     // folder: where "CATSetup.txt" and the "ports" links are.
     // owner: the window disabled while the dialog is open; every way out of
     // the dialog enables it again.
-    FrmCATSetup(const LivePort& catPort, Settings& settings,
+    FrmCATSetup(const LivePort& catPort, const CatPortSettings& current,
                 std::function<bool(int)> portAvailable = {},
                 std::function<std::string(int)> devicePath = {},
                 std::function<void(const std::string&)> reportError = {}, std::string folder = ".",
@@ -41,6 +41,9 @@ class FrmCATSetup : public setupui::PortDialog {
 
     // What the dialog shows now.
     CatSetupForm form() const;
+    // The settings Apply returned; nothing when the dialog was cancelled or
+    // closed.
+    const std::optional<CatPortSettings>& applied() const { return applied_; }
     // The path of "CATSetup.txt".
     std::string filePath() const;
 
@@ -53,7 +56,8 @@ class FrmCATSetup : public setupui::PortDialog {
   private:
     void showForm(const CatSetupForm& form);
 
-    Settings& settings_;
+    CatPortSettings current_;
+    std::optional<CatPortSettings> applied_;
 };
 
 }  // namespace tolvane

@@ -7,17 +7,15 @@
 
 namespace tolvane {
 
-FrmPortSetup::FrmPortSetup(const LivePort& radioPort, Settings& settings, Requests& requests,
-                           bool& extPttEnabled, std::function<bool(int)> portAvailable,
+FrmPortSetup::FrmPortSetup(const LivePort& radioPort, const RadioPortSettings& current,
+                           std::function<bool(int)> portAvailable,
                            std::function<std::string(int)> devicePath,
                            std::function<void(const std::string&)> reportError, std::string folder,
                            QWidget* owner)
     : PortDialog(std::move(portAvailable), std::move(devicePath), std::move(reportError),
                  std::move(folder), owner),
       ui(new Ui::frmPortSetup),
-      settings_(settings),
-      requests_(requests),
-      extPttEnabled_(extPttEnabled) {
+      current_(current) {
     ui->setupUi(this);
     takePortControls(
         ui->cmbSelectPort, ui->txtFound, ui->cmbSelectBaudRate, ui->lblPortDevice,
@@ -31,7 +29,7 @@ FrmPortSetup::FrmPortSetup(const LivePort& radioPort, Settings& settings, Reques
             &FrmPortSetup::cmdSavePortSettings_Click);
 
     // Opening reads the live port, so the dialog starts from the settings in force.
-    showForm(portSetupOnOpen(radioPort, extPttEnabled_, availablePorts()));
+    showForm(portSetupOnOpen(radioPort, current_.extPtt, availablePorts()));
 }
 
 FrmPortSetup::~FrmPortSetup() {
@@ -61,7 +59,7 @@ void FrmPortSetup::ListAvailablePorts() {
 }
 
 void FrmPortSetup::cmdApply_Click() {
-    applyPortSetup(form(), settings_, requests_, extPttEnabled_);
+    applied_ = applyPortSetup(form(), current_);
     accept();
 }
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
-#include "panel/panel_state.h"
 #include "setup/setup_forms.h"
 #include "setup/setup_widgets.h"
 
@@ -21,15 +21,15 @@ class FrmPortSetup : public setupui::PortDialog {
 
   public:
     // radioPort: the radio port's state when the dialog opens.
-    // settings, requests, extPttEnabled (gExtPttEnabled): what Apply changes.
+    // current: the settings in force; Apply returns them changed.
     // portAvailable: the port probe (default: ComPortAvailable in `folder`).
     // devicePath: the device of a port number (default: portDeviceTarget).
     // reportError: puts a failed save's message on the information line.
     // folder: where "PortSetup.txt" and the "ports" links are.
     // owner: the window disabled while the dialog is open; every way out of
     // the dialog enables it again.
-    FrmPortSetup(const LivePort& radioPort, Settings& settings, Requests& requests,
-                 bool& extPttEnabled, std::function<bool(int)> portAvailable = {},
+    FrmPortSetup(const LivePort& radioPort, const RadioPortSettings& current,
+                 std::function<bool(int)> portAvailable = {},
                  std::function<std::string(int)> devicePath = {},
                  std::function<void(const std::string&)> reportError = {}, std::string folder = ".",
                  QWidget* owner = nullptr);
@@ -41,6 +41,8 @@ class FrmPortSetup : public setupui::PortDialog {
 
     // What the dialog shows now.
     PortSetupForm form() const;
+    // The settings Apply returned; nothing when the dialog was left otherwise.
+    const std::optional<RadioPortSettings>& applied() const { return applied_; }
     // The path of "PortSetup.txt".
     std::string filePath() const;
 
@@ -53,9 +55,8 @@ class FrmPortSetup : public setupui::PortDialog {
   private:
     void showForm(const PortSetupForm& form);
 
-    Settings& settings_;
-    Requests& requests_;
-    bool& extPttEnabled_;
+    RadioPortSettings current_;
+    std::optional<RadioPortSettings> applied_;
 };
 
 }  // namespace tolvane

@@ -90,14 +90,14 @@ PortSetupSave portSetupSaveOf(const PortSetupForm& form) {
     return PortSetupSave{form.port, form.baud, form.handshake, form.extPtt};
 }
 
-void applyPortSetup(const PortSetupForm& form, Settings& settings, Requests& requests,
-                    bool& extPttEnabled) {
-    settings.gRadioSettings = form.baud + kRadioLineFormat;
+RadioPortSettings applyPortSetup(const PortSetupForm& form, const RadioPortSettings& current) {
+    RadioPortSettings applied = current;
+    applied.settings = form.baud + kRadioLineFormat;
     if (form.handshake != kNoHandshakeOption)
-        settings.gRadioHandshake = std::string(handshakeNameForIndex(form.handshake));
-    settings.gRadioPort = form.port;
-    requests.reqPortReopen = true;
-    extPttEnabled = form.extPtt;
+        applied.handshake = std::string(handshakeNameForIndex(form.handshake));
+    applied.port = form.port;
+    applied.extPtt = form.extPtt;
+    return applied;
 }
 
 // ---------------------------------------------------------------- CAT Setup
@@ -140,16 +140,13 @@ CatSetupSave catSetupSaveOf(const CatSetupForm& form) {
     return CatSetupSave{form.port, form.baud, form.bits, form.handshake, form.rigType};
 }
 
-void applyCatSetup(const CatSetupForm& form, Settings& settings) {
-    settings.gCatSettings = form.baud + "," + form.bits;
+CatPortSettings applyCatSetup(const CatSetupForm& form, const CatPortSettings& current) {
+    CatPortSettings applied = current;
+    applied.settings = form.baud + "," + form.bits;
     if (form.handshake != kNoHandshakeOption)
-        settings.gCatHandshake = std::string(handshakeNameForIndex(form.handshake));
-    settings.gCatPort = form.port;
-    settings.gCatSetupApplied = true;
-}
-
-void cancelCatSetup(Settings& settings) {
-    settings.gCatSetupApplied = false;
+        applied.handshake = std::string(handshakeNameForIndex(form.handshake));
+    applied.port = form.port;
+    return applied;
 }
 
 // ---------------------------------------------------------------- Audio Setup
@@ -246,16 +243,15 @@ void openOnStored(AudioSetupForm& form, AudioGroup group, const std::string& sto
 
 }  // namespace
 
-AudioSetupForm audioSetupOnOpen(const AudioReports& reports, const Settings& settings) {
+AudioSetupForm audioSetupOnOpen(const AudioReports& reports, const AudioCodes& stored) {
     AudioSetupForm form;
-    openOnReport(form, AudioGroup::PhoneSource, reports.source, settings.gAudSource,
+    openOnReport(form, AudioGroup::PhoneSource, reports.source, stored.source,
                  kAudioDefaults.source);
-    openOnReport(form, AudioGroup::PttEn, reports.pttEn, settings.gAudPttEn,
-                 kAudioDefaults.pttEn);
-    openOnReport(form, AudioGroup::LocRem, reports.locRem, settings.gAudRouting,
+    openOnReport(form, AudioGroup::PttEn, reports.pttEn, stored.pttEn, kAudioDefaults.pttEn);
+    openOnReport(form, AudioGroup::LocRem, reports.locRem, stored.routing,
                  kAudioDefaults.routing);
-    openOnStored(form, AudioGroup::DigSource, settings.gDigSource, {0, 1}, 2);  // else "Patch"
-    openOnStored(form, AudioGroup::DigVox, settings.gDigVox, {1, 2}, 0);        // else "OFF"
+    openOnStored(form, AudioGroup::DigSource, stored.digSource, {0, 1}, 2);  // else "Patch"
+    openOnStored(form, AudioGroup::DigVox, stored.digVox, {1, 2}, 0);        // else "OFF"
     return form;
 }
 
@@ -278,13 +274,6 @@ void loadAudioSetupForm(AudioSetupForm& form, const AudioCodes& read) {
     take(AudioGroup::DigVox, read.digVox);
 }
 
-void applyAudioSetup(const AudioSetupForm& form, Settings& settings, Requests& requests) {
-    settings.gAudSource = form.codes.source;
-    settings.gDigSource = form.codes.digSource;
-    settings.gDigVox = form.codes.digVox;
-    settings.gAudPttEn = form.codes.pttEn;
-    settings.gAudRouting = form.codes.routing;
-    requests.reqAudioReload = true;
-}
+AudioCodes applyAudioSetup(const AudioSetupForm& form) { return form.codes; }
 
 }  // namespace tolvane

@@ -2,7 +2,8 @@
 // back, as plain values: the list of available ports, the contents of each
 // dialog when it opens, what "Load" puts into it, and what "Apply" and "Save"
 // pass on. The dialog classes only copy these values to and from their
-// controls, so everything here is testable without a window.
+// controls, so everything here is testable without a window. A dialog takes
+// the settings in force and returns the new ones; the program keeps them.
 #pragma once
 
 #include <array>
@@ -11,7 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include "panel/panel_state.h"
 #include "setup/audio_setup_file.h"
 #include "setup/cat_setup_file.h"
 #include "setup/handshake_options.h"
@@ -19,6 +19,25 @@
 #include "setup/text_file.h"
 
 namespace tolvane {
+
+// The radio port's settings as Port Setup takes and returns them.
+struct RadioPortSettings {
+    std::string port;       // gRadioPort
+    std::string settings;   // gRadioSettings
+    std::string handshake;  // gRadioHandshake
+    bool extPtt = false;    // gExtPttEnabled
+
+    bool operator==(const RadioPortSettings&) const = default;
+};
+
+// The CAT port's settings as CAT Setup takes and returns them.
+struct CatPortSettings {
+    std::string port;       // gCatPort
+    std::string settings;   // gCatSettings
+    std::string handshake;  // gCatHandshake
+
+    bool operator==(const CatPortSettings&) const = default;
+};
 
 // The live state of a serial port as the dialogs read it when they open.
 struct LivePort {
@@ -99,11 +118,10 @@ PortSetupForm portSetupOnOpen(const LivePort& radioPort, bool extPttEnabled,
 void loadPortSetupForm(PortSetupForm& form, const PortSetupDialogValues& values);
 // What Save writes.
 PortSetupSave portSetupSaveOf(const PortSetupForm& form);
-// Apply: gRadioSettings = baud + ",O,7,1"; gRadioHandshake = the selected
-// option's name (unchanged when none is selected); gRadioPort = port text;
-// reqPortReopen raised; gExtPttEnabled = the check box.
-void applyPortSetup(const PortSetupForm& form, Settings& settings, Requests& requests,
-                    bool& extPttEnabled);
+// Apply: settings = baud + ",O,7,1"; handshake = the selected option's name
+// (the current one when none is selected); port = port text; extPtt = the
+// check box. The program then opens the radio port again.
+RadioPortSettings applyPortSetup(const PortSetupForm& form, const RadioPortSettings& current);
 
 // ---------------------------------------------------------------- CAT Setup
 
@@ -131,12 +149,10 @@ CatSetupForm catSetupOnOpen(const LivePort& catPort, const PortListing& listing)
 void loadCatSetupForm(CatSetupForm& form, const CatSetupDialogValues& values);
 // What Save writes (no option selected saves "comNone").
 CatSetupSave catSetupSaveOf(const CatSetupForm& form);
-// Apply: gCatSettings = baud + "," + bits; gCatHandshake = the selected option's
-// name (unchanged when none); gCatPort = port text; gCatSetupApplied raised.
-void applyCatSetup(const CatSetupForm& form, Settings& settings);
-// Cancel withdraws a re-open request of this or an earlier opening; settings
-// applied earlier stay.
-void cancelCatSetup(Settings& settings);
+// Apply: settings = baud + "," + bits; handshake = the selected option's name
+// (the current one when none); port = port text. The program then opens the
+// CAT port again.
+CatPortSettings applyCatSetup(const CatSetupForm& form, const CatPortSettings& current);
 
 // ---------------------------------------------------------------- Audio Setup
 
@@ -176,19 +192,19 @@ struct AudioSetupForm {
 // Opening: phone source, PTT and local/remote from the radio's reports; a
 // report outside its table (a value such as "H4", or blanks before the radio
 // has reported) is replaced by the stored setting (gAudSource, gAudPttEn,
-// gAudRouting), and a stored setting outside its table (a damaged
+// gAudRouting in `stored`), and a stored setting outside its table (a damaged
 // AudioSetup.txt) by the start-up default, so it never reaches Apply or Save. The digital source and VOX
 // come from the stored settings; a stored digital source other than "H1"/"H2"
 // shows "Patch" and any digital VOX other than "V1"/"V2" shows "OFF", and the
 // code shown is the one passed on. Each group shows the option of its code.
-AudioSetupForm audioSetupOnOpen(const AudioReports& reports, const Settings& settings);
+AudioSetupForm audioSetupOnOpen(const AudioReports& reports, const AudioCodes& stored);
 // A click on option `index` of a group: selects it and takes its code.
 void clickAudioOption(AudioSetupForm& form, AudioGroup group, int index);
 // Load: each code read selects its option. A code outside its table is
 // ignored: that setting keeps what the dialog shows.
 void loadAudioSetupForm(AudioSetupForm& form, const AudioCodes& read);
-// Apply: the five codes into gAudSource, gDigSource, gDigVox, gAudPttEn and
-// gAudRouting; reqAudioReload raised.
-void applyAudioSetup(const AudioSetupForm& form, Settings& settings, Requests& requests);
+// Apply: the five codes the program takes into gAudSource, gDigSource,
+// gDigVox, gAudPttEn and gAudRouting before it brings the radio in line.
+AudioCodes applyAudioSetup(const AudioSetupForm& form);
 
 }  // namespace tolvane

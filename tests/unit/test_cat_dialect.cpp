@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cat/cat_dialect.h"
+#include "radio/mappings.h"
 
 using namespace tolvane;
 using namespace tolvane::cat;
@@ -245,9 +246,9 @@ void TestCatDialect::modeDigitTables() {
         return answerDigit(mode, preset).value_or('?');
     };
     // Every defined digit goes to a code whose answer is the same digit.
-    for (const CatModeDigit& m : kCatModeDigits) {
-        QCOMPARE(code(m.digit), std::string(m.code));
-        QCOMPARE(digit(m.code, "OFF"), m.digit);
+    for (const mapping::ModeRow& m : mapping::kModes) {
+        QCOMPARE(code(m.catDigit), std::string(m.code));
+        QCOMPARE(digit(m.code, "OFF"), m.catDigit);
     }
     for (char d : std::string("046789AB ;\xff")) QCOMPARE(code(d), std::string("none"));
     QCOMPARE(code('1'), std::string("M2"));

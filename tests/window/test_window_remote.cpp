@@ -163,10 +163,12 @@ void TestWindowRemote::audioReloadAfterDialog() {
         dlg->ui->optPhoneAudio_1->click();  // Audio 2
         dlg->ui->cmdApply->click();
         dlg->ui->cmdApply->click();  // the last Apply counts; the re-sync runs once
-        QVERIFY(h.c->state().req.reqAudioReload);
+        QVERIFY(dlg->applied().has_value());
         QCOMPARE(h.radio.allWritten().find("HH"), std::string::npos);
     };
     h.ui()->mnuAudioSetup->trigger();
+    // The program takes the applied codes and raises the request once the dialog has closed.
+    QVERIFY(h.c->state().req.reqAudioReload);
     QCOMPARE(h.c->state().set.gAudSource, std::string("H2"));
     for (int i = 0; i < 200 && resyncs < 2; ++i) {
         h.c->runUntil([] { return false; }, 1);

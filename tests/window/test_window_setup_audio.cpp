@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "setup/frm_audio_setup.h"
+#include "app/setup_results.h"
 #include "setup/setup_forms.h"
 #include "setup_dialog_helpers.h"
 
@@ -85,7 +86,7 @@ class AudioSetupTest : public QObject {
     void audioSetupControls() {
         Settings set;
         Requests req;
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder());
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
         QCOMPARE(d.windowTitle(), QString("Audio Setup"));
         QCOMPARE(d.ui->fraPhoneAudio->title(), QString("Phone Audio Source"));
         QCOMPARE(d.ui->fraDigAudio->title(), QString("Digital Audio Source"));
@@ -146,13 +147,13 @@ class AudioSetupTest : public QObject {
         Settings set = storedAudio(stored);
         Requests req;
         FrmAudioSetup d(
-            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()}, set,
-            req, {}, folder());
+            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()}, audioCodes(set), {}, folder());
         showDialog(d);
         QTEST(audioOptions(d), "options");
         QCOMPARE(audioCodes(d.form().codes), codes);
         QCOMPARE(audioSettings(set), stored);  // opening applies nothing
         click(d.ui->cmdApply);
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(audioSettings(set), codes);
         click(d.ui->cmdSave);
         const QByteArray saved = readBytes(file(kAudioSetupFileName));
@@ -170,7 +171,7 @@ class AudioSetupTest : public QObject {
         Requests req;
         QWidget owner;
         owner.setEnabled(false);
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder(), &owner);
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder(), &owner);
         showDialog(d);
         click(d.ui->optPhoneAudio_2);
         click(d.ui->optDigAudio_1);
@@ -180,6 +181,7 @@ class AudioSetupTest : public QObject {
         QVERIFY(!req.reqAudioReload);
         QCOMPARE(audioSettings(set), kStartupAudio);  // clicks apply nothing
         click(d.ui->cmdApply);
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(audioSettings(set), (QStringList{"H3", "'0", "\"0", "H2", "V0"}));
         QVERIFY(req.reqAudioReload);
         QVERIFY(d.isVisible());
@@ -187,6 +189,7 @@ class AudioSetupTest : public QObject {
         // The last Apply counts.
         click(d.ui->optLocRem_0);
         click(d.ui->cmdApply);
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(qs(set.gAudRouting), QString("\"1"));
         click(d.ui->cmdExit);
         QVERIFY(!d.isVisible());
@@ -199,7 +202,7 @@ class AudioSetupTest : public QObject {
         Requests req;
         QWidget owner;
         owner.setEnabled(false);
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder(), &owner);
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder(), &owner);
         showDialog(d);
         click(d.ui->optPhoneAudio_1);
         d.close();
@@ -244,11 +247,11 @@ class AudioSetupTest : public QObject {
                        : set.gAudRouting) = stored.toStdString();
         Requests req;
         FrmAudioSetup d(
-            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()}, set,
-            req, {}, folder());
+            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()}, audioCodes(set), {}, folder());
         showDialog(d);
         click(d.ui->cmdSave);
         click(d.ui->cmdApply);
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(audioSettings(set)[report], stored);
         const QList<QByteArray> lines = readBytes(file(kAudioSetupFileName)).split('\n');
         QVERIFY(lines.size() > 3);
@@ -259,7 +262,7 @@ class AudioSetupTest : public QObject {
         Settings set = storedAudio(kStartupAudio);
         Requests req;
         {
-            FrmAudioSetup a({"H1", "'1", "\"1"}, set, req, {}, folder());
+            FrmAudioSetup a({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
             showDialog(a);
             QCOMPARE(a.optLocRem->checkedId(), 0);
             click(a.ui->optLocRem_1);  // "Remote Audio"
@@ -268,23 +271,25 @@ class AudioSetupTest : public QObject {
         }
         QCOMPARE(readBytes(file(kAudioSetupFileName)).split('\n').value(2),
                  QByteArray("\"0 LocalRemote Audio\r"));
-        FrmAudioSetup b({"H1", "'1", "\"1"}, set, req, {}, folder());
+        FrmAudioSetup b({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
         showDialog(b);
         QVERIFY(b.ui->optLocRem_0->isChecked());
         click(b.ui->cmdLoad);
         QVERIFY(b.ui->optLocRem_1->isChecked());
         QVERIFY(!b.ui->optLocRem_0->isChecked());
         click(b.ui->cmdApply);
+        takeAudioSetup(b.applied(), set, req);
         QCOMPARE(qs(set.gAudRouting), QString("\"0"));
         click(b.ui->optLocRem_0);  // "Local Audio"
         click(b.ui->cmdApply);
+        takeAudioSetup(b.applied(), set, req);
         QCOMPARE(qs(set.gAudRouting), QString("\"1"));
     }
 
     void audioSetupSaveExactBytes() {
         Settings set = storedAudio(kStartupAudio);
         Requests req;
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder());
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
         showDialog(d);
         click(d.ui->cmdSave);
         QCOMPARE(readBytes(file(kAudioSetupFileName)),
@@ -341,7 +346,7 @@ class AudioSetupTest : public QObject {
         if (exists) writeBytes(file(kAudioSetupFileName), bytes);
         Settings set = storedAudio(kStartupAudio);
         Requests req;
-        FrmAudioSetup d({"H1", "'1", "\"1"}, set, req, {}, folder());
+        FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
         showDialog(d);
         click(d.ui->cmdLoad);
         QTEST(audioOptions(d), "options");
@@ -349,6 +354,7 @@ class AudioSetupTest : public QObject {
         QCOMPARE(audioSettings(set), kStartupAudio);  // Load applies nothing
         QVERIFY(!req.reqAudioReload);
         click(d.ui->cmdApply);  // what Load took is what Apply passes on
+        takeAudioSetup(d.applied(), set, req);
         QCOMPARE(audioSettings(set), codes);
     }
 
@@ -357,7 +363,7 @@ class AudioSetupTest : public QObject {
         Requests req;
         QStringList info;
         FrmAudioSetup d(
-            {"H1", "'1", "\"1"}, set, req, [&](const std::string& m) { info << qs(m); },
+            {"H1", "'1", "\"1"}, audioCodes(set), [&](const std::string& m) { info << qs(m); },
             folder() + "/missing");
         showDialog(d);
         click(d.ui->cmdSave);

@@ -15,6 +15,7 @@
 
 #include "setup/frm_cat_setup.h"
 #include "setup/frm_port_setup.h"
+#include "app/setup_results.h"
 #include "setup/setup_forms.h"
 #include "setup_dialog_helpers.h"
 
@@ -70,11 +71,11 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = false;
-        FrmPortSetup port({}, set, req, ext, present(available), {}, {}, folder());
+        FrmPortSetup port({}, radioPortSettings(set, ext), present(available), {}, {}, folder());
         QCOMPARE(items(port.ui->cmbSelectPort), ports);
         QCOMPARE(port.ui->txtFound->text(), found);
         QCOMPARE(port.ui->cmbSelectPort->currentText(), QString());
-        FrmCATSetup cat({}, set, present(available), {}, {}, folder());
+        FrmCATSetup cat({}, catPortSettings(set), present(available), {}, {}, folder());
         QCOMPARE(items(cat.ui->cmbSelectPort), ports);
         QCOMPARE(cat.ui->txtFound->text(), found);
     }
@@ -85,7 +86,7 @@ class SetupDialogsTest : public QObject {
         Requests req;
         bool ext = false;
         FrmPortSetup d(
-            {true, 5, "9600,O,7,1", 0}, set, req, ext, [&](int n) { return available.contains(n); },
+            {true, 5, "9600,O,7,1", 0}, radioPortSettings(set, ext), [&](int n) { return available.contains(n); },
             {}, {}, folder());
         QCOMPARE(items(d.ui->cmbSelectPort), (QStringList{"2", "5"}));
         available = {4, 7};
@@ -141,7 +142,7 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = false;
-        FrmPortSetup d({true, 3, "9600,O,7,1", 2}, set, req, ext, present({1}), {}, {}, folder());
+        FrmPortSetup d({true, 3, "9600,O,7,1", 2}, radioPortSettings(set, ext), present({1}), {}, {}, folder());
         showDialog(d);
         QCOMPARE(d.ui->cmbSelectPort->itemData(0, Qt::ToolTipRole).toString(), "/dev/ttyS0");
         QCOMPARE(d.ui->cmbSelectPort->itemData(1, Qt::ToolTipRole).toString(), "/dev/pts/77");
@@ -159,7 +160,7 @@ class SetupDialogsTest : public QObject {
     void catSetupShowsTheDeviceToo() {
         Settings set;
         FrmCATSetup d(
-            {true, 2, "4800,N,8,1", 0}, set, present({6}),
+            {true, 2, "4800,N,8,1", 0}, catPortSettings(set), present({6}),
             [](int n) { return "/dev/ttyUSB" + std::to_string(n); }, {}, folder());
         showDialog(d);
         QCOMPARE(d.ui->lblPortDevice->text(), QString("Device: /dev/ttyUSB2"));
@@ -174,7 +175,7 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = false;
-        FrmPortSetup d({}, set, req, ext, present({}), {}, {}, folder());
+        FrmPortSetup d({}, radioPortSettings(set, ext), present({}), {}, {}, folder());
         QCOMPARE(d.windowTitle(), QString("Port Setup"));
         QCOMPARE(items(d.ui->cmbSelectBaudRate),
                  (QStringList{"19200 ", "9600 ", "4800 ", "2400", "600", "300"}));
@@ -238,7 +239,7 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = extPtt;
-        FrmPortSetup d({open, number, settings.toStdString(), handshaking}, set, req, ext,
+        FrmPortSetup d({open, number, settings.toStdString(), handshaking}, radioPortSettings(set, ext),
                        present(available), {}, {}, folder());
         QTEST(items(d.ui->cmbSelectPort), "ports");
         QTEST(d.ui->cmbSelectPort->currentText(), "port");
@@ -286,7 +287,7 @@ class SetupDialogsTest : public QObject {
         bool ext = false;
         QWidget owner;
         owner.setEnabled(false);
-        FrmPortSetup d({true, 3, "2400,O,7,1", 2}, set, req, ext, present({1}), {}, {}, folder(),
+        FrmPortSetup d({true, 3, "2400,O,7,1", 2}, radioPortSettings(set, ext), present({1}), {}, {}, folder(),
                        &owner);
         showDialog(d);
         QVERIFY(d.isEnabled());
@@ -297,6 +298,7 @@ class SetupDialogsTest : public QObject {
         if (tick) click(d.ui->chkExtPTTEna);
         QVERIFY(!req.reqPortReopen);
         click(d.ui->cmdApply);
+        takePortSetup(d.applied(), set, req, ext);
         QTEST(qs(set.gRadioSettings), "radioSettings");
         QTEST(qs(set.gRadioHandshake), "handshake");
         QTEST(qs(set.gRadioPort), "port");
@@ -313,10 +315,11 @@ class SetupDialogsTest : public QObject {
         set.gRadioHandshake = "comRTS";
         Requests req;
         bool ext = true;
-        FrmPortSetup d({true, 2, "600,O,7,1", 9}, set, req, ext, present({}), {}, {}, folder());
+        FrmPortSetup d({true, 2, "600,O,7,1", 9}, radioPortSettings(set, ext), present({}), {}, {}, folder());
         showDialog(d);
         QCOMPARE(d.optHandShake->checkedId(), -1);
         click(d.ui->cmdApply);
+        takePortSetup(d.applied(), set, req, ext);
         QCOMPARE(qs(set.gRadioHandshake), QString("comRTS"));
         QCOMPARE(qs(set.gRadioSettings), QString("600,O,7,1"));
         QVERIFY(ext);  // the box opened ticked from gExtPttEnabled
@@ -338,7 +341,7 @@ class SetupDialogsTest : public QObject {
         bool ext = false;
         QWidget owner;
         owner.setEnabled(false);
-        FrmPortSetup d({true, 2, "9600,O,7,1", 0}, set, req, ext, present({5}), {}, {}, folder(),
+        FrmPortSetup d({true, 2, "9600,O,7,1", 0}, radioPortSettings(set, ext), present({5}), {}, {}, folder(),
                        &owner);
         showDialog(d);
         type(d.ui->cmbSelectPort, "5");
@@ -349,6 +352,7 @@ class SetupDialogsTest : public QObject {
             d.close();
         else
             click(d.ui->cmdCancel);
+        takePortSetup(d.applied(), set, req, ext);
         QVERIFY(!d.isVisible());
         QCOMPARE(d.result(), int(QDialog::Rejected));
         QVERIFY(owner.isEnabled());
@@ -364,7 +368,7 @@ class SetupDialogsTest : public QObject {
         Requests req;
         bool ext = false;
         QWidget owner;
-        FrmPortSetup d({true, 1, "4800,O,7,1", 0}, set, req, ext, present({}), {}, {}, folder(),
+        FrmPortSetup d({true, 1, "4800,O,7,1", 0}, radioPortSettings(set, ext), present({}), {}, {}, folder(),
                        &owner);
         owner.setEnabled(false);  // the opener disables the window after making the dialog
         bool enabledWhileOpen = false;
@@ -372,6 +376,7 @@ class SetupDialogsTest : public QObject {
             enabledWhileOpen = d.isEnabled() && d.ui->cmdApply->isEnabled();
             click(d.ui->optHandShake_2);
             click(d.ui->cmdApply);
+            takePortSetup(d.applied(), set, req, ext);
         });
         QCOMPARE(d.exec(), int(QDialog::Accepted));
         QVERIFY(enabledWhileOpen);
@@ -385,7 +390,7 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = true;
-        FrmPortSetup d({true, 2, "19200,O,7,1", 0}, set, req, ext, present({}), {}, {}, folder());
+        FrmPortSetup d({true, 2, "19200,O,7,1", 0}, radioPortSettings(set, ext), present({}), {}, {}, folder());
         showDialog(d);
         pick(d.ui->cmbSelectBaudRate, "9600 ");
         click(d.ui->optHandShake_2);
@@ -414,7 +419,7 @@ class SetupDialogsTest : public QObject {
         Requests req;
         bool ext = false;
         {
-            FrmPortSetup a({true, 3, "9600,O,7,1", 0}, set, req, ext, present({}), {}, {},
+            FrmPortSetup a({true, 3, "9600,O,7,1", 0}, radioPortSettings(set, ext), present({}), {}, {},
                            folder());
             showDialog(a);
             type(a.ui->cmbSelectPort, "14");
@@ -423,7 +428,7 @@ class SetupDialogsTest : public QObject {
             click(a.ui->chkExtPTTEna);
             click(a.ui->cmdSavePortSettings);
         }
-        FrmPortSetup b({true, 1, "300,O,7,1", 1}, set, req, ext, present({}), {}, {}, folder());
+        FrmPortSetup b({true, 1, "300,O,7,1", 1}, radioPortSettings(set, ext), present({}), {}, {}, folder());
         showDialog(b);
         click(b.ui->cmdLoadPortSettings);
         QCOMPARE(b.ui->cmbSelectPort->currentText(), QString("14"));
@@ -435,6 +440,7 @@ class SetupDialogsTest : public QObject {
         QVERIFY(!ext);
         QCOMPARE(qs(set.gRadioPort), QString());
         click(b.ui->cmdApply);
+        takePortSetup(b.applied(), set, req, ext);
         QCOMPARE(qs(set.gRadioSettings), QString("4800 ,O,7,1"));
         QCOMPARE(qs(set.gRadioPort), QString("14"));
         QVERIFY(ext);
@@ -476,7 +482,7 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = false;
-        FrmPortSetup d({true, 3, "9600,O,7,1", 2}, set, req, ext, present({}), {}, {}, folder());
+        FrmPortSetup d({true, 3, "9600,O,7,1", 2}, radioPortSettings(set, ext), present({}), {}, {}, folder());
         showDialog(d);
         click(d.ui->cmdLoadPortSettings);
         QTEST(d.ui->cmbSelectPort->currentText(), "port");
@@ -493,7 +499,7 @@ class SetupDialogsTest : public QObject {
         bool ext = false;
         QStringList info;
         FrmPortSetup d(
-            {true, 3, "9600,O,7,1", 2}, set, req, ext, present({}), {},
+            {true, 3, "9600,O,7,1", 2}, radioPortSettings(set, ext), present({}), {},
             [&](const std::string& m) { info << qs(m); }, folder() + "/missing");
         showDialog(d);
         click(d.ui->cmdSavePortSettings);
@@ -506,7 +512,7 @@ class SetupDialogsTest : public QObject {
 
     void catSetupControls() {
         Settings set;
-        FrmCATSetup d({}, set, present({}), {}, {}, folder());
+        FrmCATSetup d({}, catPortSettings(set), present({}), {}, {}, folder());
         QCOMPARE(d.windowTitle(), QString("CAT Setup"));
         QCOMPARE(items(d.ui->cmbSelectBaudRate),
                  (QStringList{"19200 ", "9600 ", "4800 ", "2400", "600", "300"}));
@@ -553,7 +559,7 @@ class SetupDialogsTest : public QObject {
         QFETCH(int, handshaking);
         QFETCH(QString, baud);
         Settings set;
-        FrmCATSetup d({open, 5, settings.toStdString(), handshaking}, set, present({1}), {}, {},
+        FrmCATSetup d({open, 5, settings.toStdString(), handshaking}, catPortSettings(set), present({1}), {}, {},
                       folder());
         QTEST(items(d.ui->cmbSelectPort), "ports");
         QTEST(d.ui->cmbSelectPort->currentText(), "port");
@@ -585,7 +591,7 @@ class SetupDialogsTest : public QObject {
         Settings set;
         QWidget owner;
         owner.setEnabled(false);
-        FrmCATSetup d({true, 5, "9600,N,8,1", 2}, set, present({}), {}, {}, folder(), &owner);
+        FrmCATSetup d({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {}, folder(), &owner);
         showDialog(d);
         if (change) {
             type(d.ui->cmbSelectPort, "6");
@@ -595,6 +601,7 @@ class SetupDialogsTest : public QObject {
             click(d.ui->optHandShake_1);
         }
         click(d.ui->cmdApply);
+        takeCatSetup(d.applied(), set);
         QTEST(qs(set.gCatSettings), "catSettings");
         QTEST(qs(set.gCatHandshake), "handshake");
         QTEST(qs(set.gCatPort), "port");
@@ -608,27 +615,30 @@ class SetupDialogsTest : public QObject {
         Settings set;
         set.gCatHandshake = "comNone";
         {
-            FrmCATSetup first({false, 0, "", 0}, set, present({}), {}, {}, folder());
+            FrmCATSetup first({false, 0, "", 0}, catPortSettings(set), present({}), {}, {}, folder());
             showDialog(first);
             type(first.ui->cmbSelectPort, "4");
             click(first.ui->cmdApply);  // no option selected: the handshake stays
+            takeCatSetup(first.applied(), set);
         }
         QVERIFY(set.gCatSetupApplied);
         QCOMPARE(qs(set.gCatSettings), QString("19200 ,N, 8, 1"));
         QCOMPARE(qs(set.gCatHandshake), QString("comNone"));
         {
-            FrmCATSetup titleBar({true, 4, "19200,N,8,1", 0}, set, present({}), {}, {}, folder());
+            FrmCATSetup titleBar({true, 4, "19200,N,8,1", 0}, catPortSettings(set), present({}), {}, {}, folder());
             showDialog(titleBar);
             titleBar.close();  // the title-bar close leaves the request as it is
             QVERIFY(!titleBar.isVisible());
+            QVERIFY(!titleBar.applied());  // it returns nothing
         }
         QVERIFY(set.gCatSetupApplied);
         {
-            FrmCATSetup second({true, 4, "19200,N,8,1", 0}, set, present({}), {}, {}, folder());
+            FrmCATSetup second({true, 4, "19200,N,8,1", 0}, catPortSettings(set), present({}), {}, {}, folder());
             showDialog(second);
             type(second.ui->cmbSelectPort, "8");
             click(second.ui->optHandShake_3);
             click(second.ui->cmdCancel);
+            takeCatSetup(second.applied(), set);
             QVERIFY(!second.isVisible());
         }
         QVERIFY(!set.gCatSetupApplied);
@@ -640,7 +650,7 @@ class SetupDialogsTest : public QObject {
 
     void catSetupSaveExactBytes() {
         Settings set;
-        FrmCATSetup d({}, set, present({}), {}, {}, folder());
+        FrmCATSetup d({}, catPortSettings(set), present({}), {}, {}, folder());
         showDialog(d);
         type(d.ui->cmbSelectPort, "4");
         click(d.ui->cmdSavePortSettings);
@@ -659,7 +669,7 @@ class SetupDialogsTest : public QObject {
                     .startsWith("4\r\n4800 ,E, 7, 1\r\ncomXonXoff\r\nElecraft\r\nLine 1"));
 
         // Opened from the live port the texts have no blanks.
-        FrmCATSetup live({true, 5, "9600,N,8,1", 2}, set, present({}), {}, {}, folder());
+        FrmCATSetup live({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {}, folder());
         showDialog(live);
         click(live.ui->cmdSavePortSettings);
         QVERIFY(readBytes(file(kCatSetupFileName))
@@ -669,7 +679,7 @@ class SetupDialogsTest : public QObject {
     void catSetupSaveThenLoad() {
         Settings set;
         {
-            FrmCATSetup a({true, 5, "9600,N,8,1", 2}, set, present({}), {}, {}, folder());
+            FrmCATSetup a({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {}, folder());
             showDialog(a);
             type(a.ui->cmbSelectPort, "7");
             pick(a.ui->cmbSelectBaudRate, "4800 ");
@@ -678,7 +688,7 @@ class SetupDialogsTest : public QObject {
             click(a.ui->optHandShake_1);
             click(a.ui->cmdSavePortSettings);
         }
-        FrmCATSetup b({true, 2, "300,N,8,1", 0}, set, present({}), {}, {}, folder());
+        FrmCATSetup b({true, 2, "300,N,8,1", 0}, catPortSettings(set), present({}), {}, {}, folder());
         showDialog(b);
         click(b.ui->cmdLoadPortSettings);
         QCOMPARE(b.ui->cmbSelectPort->currentText(), QString("7"));
@@ -688,6 +698,7 @@ class SetupDialogsTest : public QObject {
         QCOMPARE(b.optHandShake->checkedId(), 1);
         QVERIFY(!set.gCatSetupApplied);  // Load changes only the dialog
         click(b.ui->cmdApply);
+        takeCatSetup(b.applied(), set);
         QCOMPARE(qs(set.gCatSettings), QString("4800 ,E, 7, 1"));
         QCOMPARE(qs(set.gCatHandshake), QString("comXonXoff"));
         QCOMPARE(qs(set.gCatPort), QString("7"));
@@ -728,7 +739,7 @@ class SetupDialogsTest : public QObject {
         QFETCH(QByteArray, bytes);
         writeBytes(file(kCatSetupFileName), bytes);
         Settings set;
-        FrmCATSetup d({true, 5, "9600,N,8,1", 2}, set, present({}), {}, {}, folder());
+        FrmCATSetup d({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {}, folder());
         showDialog(d);
         click(d.ui->cmdLoadPortSettings);
         QTEST(d.ui->cmbSelectPort->currentText(), "port");
@@ -744,7 +755,7 @@ class SetupDialogsTest : public QObject {
     void catSetupLoadAddsTheRigTypeEveryTime() {
         writeBytes(file(kCatSetupFileName), "3\r\n19200 ,N, 8, 1\r\ncomNone\r\nElecraft\r\n");
         Settings set;
-        FrmCATSetup d({}, set, present({}), {}, {}, folder());
+        FrmCATSetup d({}, catPortSettings(set), present({}), {}, {}, folder());
         showDialog(d);
         click(d.ui->cmdLoadPortSettings);
         click(d.ui->cmdLoadPortSettings);
@@ -761,7 +772,7 @@ class SetupDialogsTest : public QObject {
         Settings set;
         QStringList info;
         FrmCATSetup d(
-            {}, set, present({}), {}, [&](const std::string& m) { info << qs(m); },
+            {}, catPortSettings(set), present({}), {}, [&](const std::string& m) { info << qs(m); },
             folder() + "/missing");
         showDialog(d);
         click(d.ui->cmdSavePortSettings);
