@@ -8,6 +8,7 @@
 
 #include "panel/digit_rows.h"
 #include "panel/vb.h"
+#include "radio/mappings.h"
 #include "radio/protocol.h"
 #include "radio/radio_link.h"
 
@@ -19,7 +20,7 @@ using vb::setCaption;
 namespace {
 // The mode digit of a mode report "M1".."M4"; 0 for anything else.
 char modeDigit(const std::string& report) {
-    if (report.size() != 2 || report[0] != 'M' || report[1] < '1' || report[1] > '4') return 0;
+    if (!mapping::captionOf(mapping::kModes, report)) return 0;
     return report[1];
 }
 }  // namespace

@@ -7,10 +7,10 @@
 #include <QRadioButton>
 
 #include "panel/digit_rows.h"
-#include "panel/receiver_controls.h"
 #include "panel/vb.h"
 #include "platform/serial_port.h"
 #include "radio/errors.h"
+#include "radio/mappings.h"
 #include "radio/protocol.h"
 #include "radio/radio_link.h"
 
@@ -109,7 +109,7 @@ void VfoBSplit::SwapCmd() {
     const std::string modeB = caption(w_.cmbVFOBMode);
     if (modeA != modeB) {
         setCaption(w_.cmbVFOBMode, modeA);
-        keys = c_.link.ModeKeys(ReceiverControls::ModeCmdString(modeB));
+        keys = c_.link.ModeKeys(std::string(mapping::codeOf(mapping::kModes, modeB).value_or("")));
     }
     // The radio's own reports redraw VFO A and its mode on the next passes.
     const std::string text =
