@@ -8,6 +8,7 @@
 
 #include "panel/digit_rows.h"
 #include "panel/vb.h"
+#include "radio/errors.h"
 #include "radio/mappings.h"
 #include "radio/protocol.h"
 #include "radio/radio_link.h"
@@ -83,6 +84,18 @@ void ChannelMemory::cmdM_MouseUp() {
 }
 
 void ChannelMemory::optChan_Click(int index) {
+    // Also runs inside the status display's selection of an option: a
+    // failing port is said here rather than thrown through the window
+    // system's signal. The lock follows the option either way.
+    try {
+        select(index);
+    } catch (const std::exception& e) {
+        c_.ps.gTuneLock = index == 0;
+        c_.link.ReportError("optChan_Click: Err " + errText(e));
+    }
+}
+
+void ChannelMemory::select(int index) {
     RadioState& st = c_.st;
     if (index == 0) {
         c_.ps.gTuneLock = true;
@@ -91,8 +104,8 @@ void ChannelMemory::optChan_Click(int index) {
         savedMode_ = st.gModeReport;
         // When the radio's channel report selected this option the digits
         // already match it and nothing is sent.
-        const std::string select = "C" + channel();
-        if (select != st.gChanSelReport) c_.link.SendRadioCmd(select, true, kSelectPause);
+        const std::string command = "C" + channel();
+        if (command != st.gChanSelReport) c_.link.SendRadioCmd(command, true, kSelectPause);
         return;
     }
     if (index != 1) return;

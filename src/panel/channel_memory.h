@@ -65,6 +65,8 @@ class ChannelMemory {
 
   private:
     void writeChannel(const std::string& two);
+    // Channel mode (0) or VFO mode (1), as optChan_Click.
+    void select(int index);
 
     ChannelWidgets w_;
     PanelContext c_;

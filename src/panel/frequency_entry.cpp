@@ -8,6 +8,7 @@
 #include "panel/digit_rows.h"
 #include "panel/status_display.h"
 #include "panel/vb.h"
+#include "radio/errors.h"
 #include "radio/radio_link.h"
 
 namespace tolvane {
@@ -39,6 +40,19 @@ void FrequencyEntry::cmdF_MouseDown(int index, int button) {
     if (busy_ || c_.ps.gTuneLock) return;
     if (index < 0 || index > 6 + digits::kFreqDigits - 1) return;
     busy_ = true;
+    // The handler runs inside the window system's event: a failing port
+    // must not leave it (nor the row) busy for good.
+    try {
+        press(index, button);
+    } catch (const std::exception& e) {
+        busy_ = false;
+        gFreqHeld = false;
+        gKeyStep = false;
+        c_.link.ReportError("cmdF_MouseDown: Err " + errText(e));
+    }
+}
+
+void FrequencyEntry::press(int index, int button) {
     if (index >= digits::kFreqDigits) {
         position_ = index - 6;  // a keyboard step
     } else {
@@ -69,11 +83,11 @@ void FrequencyEntry::cmdF_MouseDown(int index, int button) {
         }
         if (s.beep) seams_.beep();
         value_ = s.value;
-        const std::string digits = digits::freqText(value_);
-        writeRow(digits);
+        const std::string text = digits::freqText(value_);
+        writeRow(text);
         // The first five passes are all sent, then every second one: a held
         // button moves one step per pause at first, then two.
-        if (repeat_ % 2 == 0 || repeat_ < 5) sendFrequency(digits);
+        if (repeat_ % 2 == 0 || repeat_ < 5) sendFrequency(text);
         ++repeat_;
         seams_.yield(0.0);
     }

@@ -57,6 +57,8 @@ class FrequencyEntry {
     bool gKeyStep = false;   // a keyboard step is pending for the VFO A loop
 
   private:
+    // The press handler's work once it is marked busy.
+    void press(int index, int button);
     void writeRow(const std::string& digits);
     void sendFrequency(const std::string& digits);
 

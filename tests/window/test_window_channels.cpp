@@ -30,6 +30,7 @@ class TestWindowChannels : public QObject {
     void leavingWithoutASavedFrequencyOnlyUnlocks_data();
     void leavingWithoutASavedFrequencyOnlyUnlocks();
     void localPanelStaysLockedOnTheVfo();
+    void portLostWhileLeavingChannelMode();
     void controlsCarryTheirCaptions();
 };
 
@@ -342,6 +343,22 @@ void TestWindowChannels::localPanelStaysLockedOnTheVfo() {
     clickDigit(h, h.form->cmdF[4], Qt::LeftButton);
     QCOMPARE(rowOf(h.form->cmdF), shown);
     QCOMPARE(wire(commandsSince(h, mark)), QString());
+}
+
+// The radio's device goes away as VFO mode is chosen: the failure is said
+// on the information line and VFO A tuning is unlocked all the same.
+void TestWindowChannels::portLostWhileLeavingChannelMode() {
+    Chan c;
+    QVERIFY(c.ok);
+    setRow(c.h.form->cmdM, "12");
+    QTest::mouseClick(c.h.form->optChan[0], Qt::LeftButton);
+    c.serve();
+    QVERIFY(c.h.c->state().ps.gTuneLock);
+    c.h.radio.setVanished(true);
+    QTest::mouseClick(c.h.form->optChan[1], Qt::LeftButton);
+    QVERIFY(c.h.form->optChan[1]->isChecked());
+    QVERIFY(!c.h.c->state().ps.gTuneLock);
+    QVERIFY(c.h.cap(c.h.ui()->txtInfo).rfind("optChan_Click: Err ", 0) == 0);
 }
 
 void TestWindowChannels::controlsCarryTheirCaptions() {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QtTest>
 
+#include "panel/digit_rows.h"
 #include "panel/frequency_entry.h"
 #include "tuning_helpers.h"
 
@@ -30,6 +31,7 @@ class TestWindowTuning : public QObject {
     void keyWhileADigitIsHeldAddsOneStep_data();
     void keyWhileADigitIsHeldAddsOneStep();
     void steppedOutOfTheBandsRunsTheBandCheck();
+    void portLostDuringAPressFreesTheRow();
     void lockedWhileTransmitting();
     void digitsCarryTheirTooltip();
 };
@@ -325,6 +327,29 @@ void TestWindowTuning::steppedOutOfTheBandsRunsTheBandCheck() {
     QCOMPARE(wire(t.sent()), wire(lines({"F1435000", "F1435000"})) + "'|");
     QCOMPARE(t.h.cap(t.h.ui()->lblInBand), std::string());
     QVERIFY(t.h.ui()->cmdXmit->isEnabled());
+}
+
+// The radio's device goes away while a digit is held: the press ends with
+// the failure on the information line, and the row works again once the
+// port is back.
+void TestWindowTuning::portLostDuringAPressFreesTheRow() {
+    Tuned t("1407400");
+    QVERIFY(t.ok);
+    int n = 0;
+    holdUntil(t.h, t.h.form->cmdF[4], Qt::LeftButton, [&] {
+        if (++n == 2) t.h.radio.setVanished(true);
+        return n == 4;
+    });
+    QVERIFY(t.h.cap(t.h.ui()->txtInfo).rfind("cmdF_MouseDown: Err ", 0) == 0);
+    QVERIFY(!t.h.ui()->txtInfo->isHidden());
+    QVERIFY(!t.h.c->areas().frequency.gFreqHeld);
+    t.h.radio.setVanished(false);
+    t.mark = t.h.radio.writes().size();
+    const std::string before = rowOf(t.h.form->cmdF);
+    clickDigit(t.h, t.h.form->cmdF[4], Qt::LeftButton);
+    const std::string after = digits::freqText(*digits::freqValue(before) + 100);
+    QCOMPARE(rowOf(t.h.form->cmdF), after);
+    QCOMPARE(wire(t.sent()), wire({"F" + after + "\n", "F" + after + "\n"}));
 }
 
 // While the panel shows "Transmit" VFO A clicks and keys do nothing; VFO B
