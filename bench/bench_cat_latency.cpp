@@ -77,7 +77,8 @@ BurstFigure burstOnce(Bench& b, CatLine& cat, int k) {
     std::vector<Clock::time_point> beats;
     for (int i = 0; i < b.trace().size(); ++i) {
         const TraceLine& l = b.trace().line(i);
-        if (l.text == "  panel> U" && secondsBetween(sent, l.readAt) > -3.0) beats.push_back(l.readAt);
+        if (l.text == "  panel> U" && secondsBetween(sent, l.readAt) > -3.0)
+            beats.push_back(l.readAt);
         if (i < from || l.text.rfind("  panel> F", 0) != 0) continue;
         ++f.setsToRadio;
         if (at >= 0 && i > at) ++f.staleAfterLast;
@@ -98,20 +99,21 @@ void runBursts(Bench& b, CatLine& cat, int bursts) {
         worstReach = std::max(worstReach, f.reachSeconds);
         worstGap = std::max(worstGap, f.longestBeatGap);
         stale += f.staleAfterLast;
-        std::printf("  burst %d: last frequency at the radio after %s, %d set(s) sent to the radio, "
-                    "%d stale after it, longest heartbeat gap %.2f s\n",
-                    k + 1,
-                    f.reachSeconds < 0 ? "(never)"
-                                       : (std::to_string(static_cast<int>(f.reachSeconds * 1000)) +
-                                          " ms")
-                                             .c_str(),
-                    f.setsToRadio, f.staleAfterLast, f.longestBeatGap);
+        std::printf(
+            "  burst %d: last frequency at the radio after %s, %d set(s) sent to the radio, "
+            "%d stale after it, longest heartbeat gap %.2f s\n",
+            k + 1,
+            f.reachSeconds < 0
+                ? "(never)"
+                : (std::to_string(static_cast<int>(f.reachSeconds * 1000)) + " ms").c_str(),
+            f.setsToRadio, f.staleAfterLast, f.longestBeatGap);
         std::fflush(stdout);
     }
-    std::printf("CAT burst of 40 sets: last frequency at the radio within %.2f s (worst of %d%s), "
-                "%d stale set(s) replayed, longest heartbeat gap %.2f s   goals <= 3 s, gap < "
-                "2.5 s\n",
-                worstReach, bursts, missing > 0 ? ", some NEVER" : "", stale, worstGap);
+    std::printf(
+        "CAT burst of 40 sets: last frequency at the radio within %.2f s (worst of %d%s), "
+        "%d stale set(s) replayed, longest heartbeat gap %.2f s   goals <= 3 s, gap < "
+        "2.5 s\n",
+        worstReach, bursts, missing > 0 ? ", some NEVER" : "", stale, worstGap);
 }
 
 int run(int argc, char** argv) {

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, when missing.
 set -euo pipefail
 # xvfb and xdotool: the end-to-end test that clicks the panel on a virtual display.
-packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xdotool)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev clang-format xvfb xdotool)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -9,7 +9,7 @@
 namespace tolvane {
 
 class FakeDevice {
-public:
+  public:
     virtual ~FakeDevice() = default;
     // Bytes written by the program, arriving at time `at` (clock elapsed seconds).
     virtual void received(std::string_view bytes, double at) = 0;

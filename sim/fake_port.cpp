@@ -16,7 +16,9 @@ FakePort::FakePort(VirtualClock& clock, FakeDevice* device) : clock_(clock), dev
     });
 }
 
-FakePort::~FakePort() { clock_.removeEventSource(this); }
+FakePort::~FakePort() {
+    clock_.removeEventSource(this);
+}
 
 void FakePort::check() const {
     if (vanished_) throw PortError(EIO, "Input/output error");
@@ -161,7 +163,9 @@ void FakePort::setCts(bool level) {
     events_.push_back(comm::kEvCts);
 }
 
-void FakePort::raiseEvent(int event) { events_.push_back(event); }
+void FakePort::raiseEvent(int event) {
+    events_.push_back(event);
+}
 
 }  // namespace tolvane
 

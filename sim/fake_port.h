@@ -16,7 +16,7 @@
 namespace tolvane {
 
 class FakePort final : public SerialPort {
-public:
+  public:
     explicit FakePort(VirtualClock& clock, FakeDevice* device = nullptr);
     ~FakePort() override;
 
@@ -81,7 +81,7 @@ public:
     const PortConfig& config() const { return config_; }
     int openCount() const { return openCount_; }
 
-private:
+  private:
     void pump();  // move due characters into the receive buffer
     void check() const;
 

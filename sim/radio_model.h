@@ -35,7 +35,7 @@ namespace tolvane {
 enum class Firmware { V601, Adapt, NonAdapt };
 
 class RadioModel final : public FakeDevice {
-public:
+  public:
     struct Channel {
         std::string freq = "0700000";  // seven digits, 10 Hz units
         int mode = 1;                  // 1 USB, 2 LSB, 3 AME, 4 CW
@@ -43,27 +43,27 @@ public:
     // What a person at the radio would see. Tests may set it up directly.
     struct State {
         std::string freq = "1407400";
-        int mode = 1;         // M1..M4
-        int agc = 2;          // A1..A4
-        int meter = 1;        // D1..D6
-        int source = 1;       // H1..H4
-        int routing = 1;      // DQ0 remote audio, DQ1 local audio
-        int pttEnable = 1;    // '0 / '1
-        int speaker = 1;      // (0 / (1
-        int clip = 0;         // I0 / I1
-        int sidetone = 0;     // S0 / S1
-        int vox = 0;          // V0..V2
+        int mode = 1;       // M1..M4
+        int agc = 2;        // A1..A4
+        int meter = 1;      // D1..D6
+        int source = 1;     // H1..H4
+        int routing = 1;    // DQ0 remote audio, DQ1 local audio
+        int pttEnable = 1;  // '0 / '1
+        int speaker = 1;    // (0 / (1
+        int clip = 0;       // I0 / I1
+        int sidetone = 0;   // S0 / S1
+        int vox = 0;        // V0..V2
         std::string bfo = "100";
         std::string rfGain = "00";
-        int channel = -1;     // selected channel 0..99, -1 on the VFO
+        int channel = -1;  // selected channel 0..99, -1 on the VFO
         std::array<Channel, 100> channels{};
-        bool remote = true;   // R1 / R0
-        bool keyed = false;   // last sync character was K
-        int amp = 1;          // O1..O4
-        int ampTune = 1;      // T1..T4
-        int fault = 0;        // Z0 = no fault
-        bool silent = false;  // answers nothing
-        int meterReading = 7; // J00..J99
+        bool remote = true;    // R1 / R0
+        bool keyed = false;    // last sync character was K
+        int amp = 1;           // O1..O4
+        int ampTune = 1;       // T1..T4
+        int fault = 0;         // Z0 = no fault
+        bool silent = false;   // answers nothing
+        int meterReading = 7;  // J00..J99
     };
 
     explicit RadioModel(Firmware fw = Firmware::V601,
@@ -76,8 +76,8 @@ public:
     // character (9600 baud, 7O1: about 1 ms).
     double answerDelay = 0.015;
     double charTime = 10.0 / 9600.0;
-    double warmupSeconds = 3.0;   // O2 -> O3
-    double tuneStepSeconds = 1.0; // T2 -> T3 -> T4 while keyed in operate
+    double warmupSeconds = 3.0;    // O2 -> O3
+    double tuneStepSeconds = 1.0;  // T2 -> T3 -> T4 while keyed in operate
 
     // --- FakeDevice ---
     void received(std::string_view bytes, double at) override;
@@ -85,10 +85,10 @@ public:
     double nextOutput() const override;
 
     // --- what a person at the radio does (each may report on its own) ---
-    void setRemote(bool remote, double at);       // reports "R1"/"R0"
+    void setRemote(bool remote, double at);  // reports "R1"/"R0"
     void setSilent(bool silent) { state.silent = silent; }
-    void raiseFault(int code, double at);         // reports "Z<code>"
-    void clearFault(double at);                   // reports "Z0"
+    void raiseFault(int code, double at);                    // reports "Z<code>"
+    void clearFault(double at);                              // reports "Z0"
     void setFrequency(const std::string& freq7, double at);  // front-panel tuning, reports F
     // Unsolicited report lines (for demos and tests), LF added per line.
     void say(std::string_view lines, double at);
@@ -108,7 +108,7 @@ public:
     // Seven digits within the radio's range 0160000..2999999.
     static bool isValidFrequency(std::string_view freq7);
 
-private:
+  private:
     // ... implementation details are the model's own.
     void handleLine(const std::string& line, double at);
     void emitText(std::string_view text, double at);

@@ -65,32 +65,32 @@ bool Controller::runUntil(const std::function<bool()>& until, int maxSteps) {
 Controller::Stage Controller::step(Stage stage) {
     try {
         switch (stage) {
-        case Stage::Prepare:
-            return prepare();
-        case Stage::OpenPort:
-            return openPort();
-        case Stage::WaitPort:
-            return waitPort();
-        case Stage::Query:
-            return query();
-        case Stage::QueryLoop:
-            return queryLoop();
-        case Stage::LocalInit:
-            return localInit();
-        case Stage::LocalWait:
-            return localWait();
-        case Stage::RemoteInit:
-            return remoteInit();
-        case Stage::AudioResync:
-            return audioResync();
-        case Stage::RemoteWait:
-            return remoteWait();
-        case Stage::RemoteFinish:
-            return remoteFinish();
-        case Stage::LoopEntry:
-            return loopEntry();
-        case Stage::Pass:
-            return pass();
+            case Stage::Prepare:
+                return prepare();
+            case Stage::OpenPort:
+                return openPort();
+            case Stage::WaitPort:
+                return waitPort();
+            case Stage::Query:
+                return query();
+            case Stage::QueryLoop:
+                return queryLoop();
+            case Stage::LocalInit:
+                return localInit();
+            case Stage::LocalWait:
+                return localWait();
+            case Stage::RemoteInit:
+                return remoteInit();
+            case Stage::AudioResync:
+                return audioResync();
+            case Stage::RemoteWait:
+                return remoteWait();
+            case Stage::RemoteFinish:
+                return remoteFinish();
+            case Stage::LoopEntry:
+                return loopEntry();
+            case Stage::Pass:
+                return pass();
         }
     } catch (const StopRunning&) {
         throw;
@@ -180,8 +180,8 @@ bool Controller::lostPortBack() {
     LostDeviceState s = radioPort_.lostDevice();
     if (s.where == LostDevice::Replaced && s.now != lostPortSaid_) {
         lostPortSaid_ = s.now;
-        link_.ReportError("Radio port: " + s.path + ": leads to " + s.now + " now, not to " + s.had +
-                         "; not opened. Apply Port Setup to use it.");
+        link_.ReportError("Radio port: " + s.path + ": leads to " + s.now + " now, not to " +
+                          s.had + "; not opened. Apply Port Setup to use it.");
     }
     return s.where == LostDevice::Back;
 }
@@ -289,8 +289,7 @@ Controller::Stage Controller::loopEntry() {
                 layout.setExtPttLamp(colour::kGreen);
             } else {
                 layout.setExtPttLamp(colour::kRed);
-                shell_.messageBox("Check for stuck Push-to-Talk key, then click OK.",
-                                  ps.gAppTitle);
+                shell_.messageBox("Check for stuck Push-to-Talk key, then click OK.", ps.gAppTitle);
                 st.gExtPttIdle = radioPort_.isOpen() ? radioPort_.dsrHolding() : true;
                 layout.setExtPttLamp(st.gExtPttIdle ? colour::kGreen : colour::kYellow);
             }
@@ -370,9 +369,9 @@ namespace {
 bool reportsToShow(const RadioState& s) {
     return s.gRemoteReport || s.gAgcReportNew || s.gModeReportNew || s.gFreqReportNew ||
            s.gChanSelReportNew || s.gSourceReportNew || s.gLocRemReportNew || s.gClipReportNew ||
-           s.gMeterReportNew || s.gPttEnReportNew || s.gSpeakerReportNew ||
-           s.gSideToneReportNew || s.gVoxReportNew || s.gAmpReportNew || s.gAmpTuneReportNew ||
-           s.gFaultReportNew || s.gChanReportNew;
+           s.gMeterReportNew || s.gPttEnReportNew || s.gSpeakerReportNew || s.gSideToneReportNew ||
+           s.gVoxReportNew || s.gAmpReportNew || s.gAmpTuneReportNew || s.gFaultReportNew ||
+           s.gChanReportNew;
 }
 }  // namespace
 

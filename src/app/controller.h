@@ -55,7 +55,7 @@ struct ProgramHooks {
 };
 
 class Controller {
-public:
+  public:
     // Stages of the program and the restart points of the loop.
     enum class Stage {
         Prepare,       // start-up preparation, once
@@ -98,7 +98,7 @@ public:
     RadioLink& link() { return link_; }
     CatBridge& cat() { return *cat_; }
 
-private:
+  private:
     Stage prepare();
     Stage openPort();
     Stage waitPort();

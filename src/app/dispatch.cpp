@@ -79,27 +79,27 @@ const std::array<DispatchRow, 39> kDispatch = {{
 void Controller::dispatchRequests(Stage& next, bool& leave) {
     for (const DispatchRow& row : kDispatch) {
         switch (row.served) {
-        case Served::ByRoutine:
-            if (row.routine != nullptr && (req.*row.flag)) row.routine(*areas_);
-            break;
-        case Served::ByCatBridge:
-            if (cat_->reqCat) cat_->CatCmd();
-            break;
-        case Served::PortReopen:
-            if (!(req.*row.flag)) break;
-            // The opening step with the new settings, then the radio query.
-            next = openingStepFromLoop();
-            leave = true;
-            return;
-        case Served::AudioReload:
-            // The re-sync takes charge of the radio: only under remote
-            // control. Under local control the request waits for the next
-            // REMOTE initialisation, which applies the audio settings.
-            if (!(req.*row.flag) || ps.gControlMode != "REMOTE") break;
-            (req.*row.flag) = false;
-            next = Stage::AudioResync;
-            leave = true;
-            return;
+            case Served::ByRoutine:
+                if (row.routine != nullptr && (req.*row.flag)) row.routine(*areas_);
+                break;
+            case Served::ByCatBridge:
+                if (cat_->reqCat) cat_->CatCmd();
+                break;
+            case Served::PortReopen:
+                if (!(req.*row.flag)) break;
+                // The opening step with the new settings, then the radio query.
+                next = openingStepFromLoop();
+                leave = true;
+                return;
+            case Served::AudioReload:
+                // The re-sync takes charge of the radio: only under remote
+                // control. Under local control the request waits for the next
+                // REMOTE initialisation, which applies the audio settings.
+                if (!(req.*row.flag) || ps.gControlMode != "REMOTE") break;
+                (req.*row.flag) = false;
+                next = Stage::AudioResync;
+                leave = true;
+                return;
         }
     }
 }
@@ -107,7 +107,9 @@ void Controller::dispatchRequests(Stage& next, bool& leave) {
 // The opening step with the new settings. When the port is not there or
 // does not open, the wait for settings runs as a stage of its own, so that
 // the panel is seen waiting (and tests can step through it).
-Controller::Stage Controller::openingStepFromLoop() { return openPort(); }
+Controller::Stage Controller::openingStepFromLoop() {
+    return openPort();
+}
 
 // ---------------------------------------------------------------- menu entries
 

@@ -1,5 +1,6 @@
 #include "app/real_shell.h"
 
+#include <unistd.h>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -8,7 +9,6 @@
 #include <QUrl>
 #include <QWidget>
 #include <cstdio>
-#include <unistd.h>
 
 #include "platform/serial_port.h"
 #include "platform/termination.h"
@@ -118,7 +118,9 @@ void RealShell::messageBox(const std::string& text, const std::string& title) {
     });
 }
 
-void RealShell::beep() { QApplication::beep(); }
+void RealShell::beep() {
+    QApplication::beep();
+}
 
 void RealShell::showModal(QDialog& dialog) {
     runModal([&] {

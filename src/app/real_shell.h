@@ -25,7 +25,7 @@ namespace tolvane {
 class SerialPort;
 
 class RealShell final : public Shell {
-public:
+  public:
     RealShell(QWidget* mainWindow, SerialPort& radio, SerialPort& cat);
     ~RealShell() override;
     RealShell(const RealShell&) = delete;
@@ -50,7 +50,7 @@ public:
     // Modal windows opened through this shell and not yet closed.
     int modalDepth() const { return modalDepth_; }
 
-private:
+  private:
     struct Watch {
         std::unique_ptr<QSocketNotifier> notifier;
         int fd = -1;

@@ -15,8 +15,8 @@ AudioCodes audioCodes(const Settings& set) {
     return {set.gAudSource, set.gAudPttEn, set.gAudRouting, set.gDigSource, set.gDigVox};
 }
 
-void takePortSetup(const std::optional<RadioPortSettings>& applied, Settings& set,
-                   Requests& req, bool& extPttEnabled) {
+void takePortSetup(const std::optional<RadioPortSettings>& applied, Settings& set, Requests& req,
+                   bool& extPttEnabled) {
     if (!applied) return;
     set.gRadioPort = applied->port;
     set.gRadioSettings = applied->settings;

@@ -17,8 +17,8 @@ AudioCodes audioCodes(const Settings& set);
 
 // Port Setup applied: the radio port settings, gExtPttEnabled, and the port
 // opened again (reqPortReopen). Nothing changes when it was left otherwise.
-void takePortSetup(const std::optional<RadioPortSettings>& applied, Settings& set,
-                   Requests& req, bool& extPttEnabled);
+void takePortSetup(const std::optional<RadioPortSettings>& applied, Settings& set, Requests& req,
+                   bool& extPttEnabled);
 // CAT Setup applied: the CAT port settings, and the menu entry opens the CAT
 // port again (gCatSetupApplied); cancelled or closed: no re-open.
 void takeCatSetup(const std::optional<CatPortSettings>& applied, Settings& set);

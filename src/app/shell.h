@@ -10,7 +10,7 @@ class QDialog;
 namespace tolvane {
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // Yield to the window system once: every queued event handler runs here,
     // including the serial ports' event handlers.

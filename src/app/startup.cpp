@@ -22,7 +22,9 @@ namespace tolvane {
 namespace {
 const char* kTitle = "Tolvane 0.962b : 8-24-18 : 1140";
 
-std::string folderPath() { return QDir::currentPath().toStdString() + "/"; }
+std::string folderPath() {
+    return QDir::currentPath().toStdString() + "/";
+}
 }  // namespace
 
 // ------------------------------------------------------------ preparation
@@ -231,8 +233,8 @@ void Controller::writePanelState() {
     s.stepSize = shown.stepSize;
     WriteResult r = writePanelStateFile(kPanelStateFileName, s);
     if (!r.ok)
-        link_.ReportError(std::string(kPanelStateFileName) + ": Err " + std::to_string(r.err) + ". " +
-                         r.message);
+        link_.ReportError(std::string(kPanelStateFileName) + ": Err " + std::to_string(r.err) +
+                          ". " + r.message);
 }
 
 void Controller::form_queryUnload(int, int) {

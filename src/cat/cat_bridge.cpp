@@ -39,7 +39,9 @@ CatBridge::CatBridge(SerialPort& catPort, RadioLink& link, CatPanel& panel)
     port_.setEventHandler([this](int event) { MSComm2_OnComm(event); });
 }
 
-CatBridge::~CatBridge() { port_.setEventHandler(nullptr); }
+CatBridge::~CatBridge() {
+    port_.setEventHandler(nullptr);
+}
 
 void CatBridge::MSComm2_OnComm(int event) {
     if (event == comm::kEvReceive) {
@@ -151,26 +153,27 @@ double CatBridge::nextWorkIn() {
 void CatBridge::apply(const cat::CatAction& action) {
     using Kind = cat::CatAction::Kind;
     switch (action.kind) {
-    case Kind::FreqQuery:
-    case Kind::ModeQuery: {
-        std::string preset = action.kind == Kind::ModeQuery ? panel_.digitalMode() : std::string();
-        std::optional<std::string> answer = cat::catAnswer(action, link_.state(), preset);
-        if (!answer) return;  // nothing valid to report: the radio stays silent
-        panel_.showCatOutput(*answer);
-        try {
-            port_.write(*answer);
-        } catch (const PortError&) {
-            // A closed or vanished CAT port loses the answer, as the radio
-            // transport loses a command.
+        case Kind::FreqQuery:
+        case Kind::ModeQuery: {
+            std::string preset =
+                action.kind == Kind::ModeQuery ? panel_.digitalMode() : std::string();
+            std::optional<std::string> answer = cat::catAnswer(action, link_.state(), preset);
+            if (!answer) return;  // nothing valid to report: the radio stays silent
+            panel_.showCatOutput(*answer);
+            try {
+                port_.write(*answer);
+            } catch (const PortError&) {
+                // A closed or vanished CAT port loses the answer, as the radio
+                // transport loses a command.
+            }
+            return;
         }
-        return;
-    }
-    case Kind::FreqSet:
-        link_.SetFreqCmd(action.value);
-        return;
-    case Kind::ModeSet:
-        link_.SetMode(action.value);
-        return;
+        case Kind::FreqSet:
+            link_.SetFreqCmd(action.value);
+            return;
+        case Kind::ModeSet:
+            link_.SetMode(action.value);
+            return;
     }
 }
 

@@ -17,7 +17,7 @@ namespace tolvane {
 
 // What the bridge needs from the main window's "CAT" frame.
 class CatPanel {
-public:
+  public:
     virtual ~CatPanel() = default;
     // Text of the digital mode box cmbDig ("OFF", "PSK", "FSK", "RTTY").
     virtual std::string digitalMode() = 0;
@@ -30,7 +30,7 @@ public:
 };
 
 class CatBridge {
-public:
+  public:
     // Installs MSComm2_OnComm as the CAT port's event handler; the destructor
     // removes it.
     CatBridge(SerialPort& catPort, RadioLink& link, CatPanel& panel);
@@ -116,7 +116,7 @@ public:
     bool gComm2EvCTS = false;
     bool gComm2EvDSR = false;
 
-private:
+  private:
     void receive();
     void queue(cat::CatAction action);
     void apply(const cat::CatAction& action);

@@ -8,7 +8,9 @@ namespace tolvane::cat {
 
 namespace {
 
-std::optional<std::string> noArgument(std::string_view) { return std::string(); }
+std::optional<std::string> noArgument(std::string_view) {
+    return std::string();
+}
 
 // "FA000" is followed by the frequency in Hz below 100 MHz without its three
 // leading zeros: seven digits in 10 Hz units and, usually, the 1 Hz digit,
@@ -68,17 +70,17 @@ std::optional<CatAction> parseCatCommand(std::string_view command) {
 std::optional<std::string> catAnswer(const CatAction& action, const RadioState& state,
                                      std::string_view digitalPreset) {
     switch (action.kind) {
-    case CatAction::Kind::FreqQuery:
-        // Before the first frequency report the record holds blanks: no answer.
-        if (!protocol::isFreqReport(state.gFreqReport)) return std::nullopt;
-        return "FA000" + state.gFreqReport.substr(1, 7) + "0;";
-    case CatAction::Kind::ModeQuery:
-        if (std::optional<char> digit = answerDigit(state.gModeReport, digitalPreset))
-            return std::string("MD") + *digit + ";";
-        return std::nullopt;
-    case CatAction::Kind::FreqSet:
-    case CatAction::Kind::ModeSet:
-        break;
+        case CatAction::Kind::FreqQuery:
+            // Before the first frequency report the record holds blanks: no answer.
+            if (!protocol::isFreqReport(state.gFreqReport)) return std::nullopt;
+            return "FA000" + state.gFreqReport.substr(1, 7) + "0;";
+        case CatAction::Kind::ModeQuery:
+            if (std::optional<char> digit = answerDigit(state.gModeReport, digitalPreset))
+                return std::string("MD") + *digit + ";";
+            return std::nullopt;
+        case CatAction::Kind::FreqSet:
+        case CatAction::Kind::ModeSet:
+            break;
     }
     return std::nullopt;
 }

@@ -89,7 +89,7 @@ std::optional<std::string> catAnswer(const CatAction& action, const RadioState& 
 // follows is framed afresh and ends at the next ";" as usual. A command
 // that is completed but longer than kCapacity is dropped the same way.
 class CatInputBuffer {
-public:
+  public:
     static constexpr size_t kCapacity = 4096;
 
     // Adds one receive; returns the commands it completed, in order. Empty
@@ -98,7 +98,7 @@ public:
     const std::string& tail() const { return tail_; }
     void clear() { tail_.clear(); }
 
-private:
+  private:
     std::string tail_;
 };
 

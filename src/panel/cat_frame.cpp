@@ -23,15 +23,21 @@ std::string printable(std::string t) {
 }
 }  // namespace
 
-std::string CatFrame::digitalMode() { return caption(form_.ui->cmbDig); }
+std::string CatFrame::digitalMode() {
+    return caption(form_.ui->cmbDig);
+}
 
-void CatFrame::showCatInput(const std::string& t) { setCaption(form_.ui->txtInCat, printable(t)); }
+void CatFrame::showCatInput(const std::string& t) {
+    setCaption(form_.ui->txtInCat, printable(t));
+}
 
 void CatFrame::showCatOutput(const std::string& t) {
     setCaption(form_.ui->txtOutCAT, printable(t));
 }
 
-void CatFrame::setComStat(const std::string& c) { setCaption(form_.ui->lblComStat, c); }
+void CatFrame::setComStat(const std::string& c) {
+    setCaption(form_.ui->lblComStat, c);
+}
 
 void CatFrame::showNoCatPort() {
     setCaption(form_.ui->txtInCat, "No CAT Port");

@@ -11,7 +11,7 @@ namespace tolvane {
 class FrmTolvane;
 
 class CatFrame final : public CatPanel {
-public:
+  public:
     explicit CatFrame(FrmTolvane& form) : form_(form) {}
 
     std::string digitalMode() override;
@@ -24,7 +24,7 @@ public:
     // Both CAT boxes empty (the port was opened again).
     void clearCatText();
 
-private:
+  private:
     FrmTolvane& form_;
 };
 

@@ -163,11 +163,10 @@ FrmTolvane::~FrmTolvane() {
 }
 
 ReceiverWidgets FrmTolvane::receiverWidgets() const {
-    return ReceiverWidgets{ui->cmbMode,   ui->cmbAGC,      ui->cmbSource,   ui->cmbDig,
-                           ui->cmdBFO,    ui->vscBFO,      ui->txtBFO,      ui->lblBFOOn,
-                           ui->lblPorM,   ui->vscRFG,      ui->txtRFG,      ui->cmdVOX,
-                           ui->cmdPTTEn,  ui->cmdSideTone, ui->cmdClipping, ui->cmdMute,
-                           ui->lblMute};
+    return ReceiverWidgets{ui->cmbMode, ui->cmbAGC, ui->cmbSource, ui->cmbDig,      ui->cmdBFO,
+                           ui->vscBFO,  ui->txtBFO, ui->lblBFOOn,  ui->lblPorM,     ui->vscRFG,
+                           ui->txtRFG,  ui->cmdVOX, ui->cmdPTTEn,  ui->cmdSideTone, ui->cmdClipping,
+                           ui->cmdMute, ui->lblMute};
 }
 
 FrequencyEntryWidgets FrmTolvane::frequencyEntryWidgets() const {

@@ -27,24 +27,24 @@ void PanelLayout::onMenu(MenuEntry entry, std::function<void()> handler) {
     auto* ui = form_.ui;
     QAction* action = nullptr;
     switch (entry) {
-    case MenuEntry::FileExit:
-        action = ui->mnuFileExit;
-        break;
-    case MenuEntry::PortSetup:
-        action = ui->mnuPortSetup;
-        break;
-    case MenuEntry::AudioSetup:
-        action = ui->mnuAudioSetup;
-        break;
-    case MenuEntry::CatSetup:
-        action = ui->mnuCATSetup;
-        break;
-    case MenuEntry::HelpAbout:
-        action = ui->mnuHelpAbout;
-        break;
-    case MenuEntry::HelpTolvane:
-        action = ui->mnuHelpTolvane;
-        break;
+        case MenuEntry::FileExit:
+            action = ui->mnuFileExit;
+            break;
+        case MenuEntry::PortSetup:
+            action = ui->mnuPortSetup;
+            break;
+        case MenuEntry::AudioSetup:
+            action = ui->mnuAudioSetup;
+            break;
+        case MenuEntry::CatSetup:
+            action = ui->mnuCATSetup;
+            break;
+        case MenuEntry::HelpAbout:
+            action = ui->mnuHelpAbout;
+            break;
+        case MenuEntry::HelpTolvane:
+            action = ui->mnuHelpTolvane;
+            break;
     }
     QObject::connect(action, &QAction::triggered, &form_, [h = std::move(handler)] { h(); });
 }
@@ -95,15 +95,21 @@ void PanelLayout::resetAmpControls() {
 
 // ------------------------------------------------- control mode and firmware
 
-std::string PanelLayout::controlModeShown() const { return caption(form_.ui->lblREMOTE); }
+std::string PanelLayout::controlModeShown() const {
+    return caption(form_.ui->lblREMOTE);
+}
 
 void PanelLayout::setControlModeCaption(const std::string& c) {
     setCaption(form_.ui->lblREMOTE, c);
 }
 
-void PanelLayout::whiteControlMode() { vb::setForeColour(form_.ui->lblREMOTE, colour::kWhite); }
+void PanelLayout::whiteControlMode() {
+    vb::setForeColour(form_.ui->lblREMOTE, colour::kWhite);
+}
 
-void PanelLayout::showFirmware(const std::string& c) { setCaption(form_.ui->lblFWType, c); }
+void PanelLayout::showFirmware(const std::string& c) {
+    setCaption(form_.ui->lblFWType, c);
+}
 
 // ------------------------------------------------ local and remote control
 
@@ -164,9 +170,9 @@ void PanelLayout::showOperatorControls() {
 
 void PanelLayout::enableRemoteControls(bool scanWindows) {
     auto* ui = form_.ui;
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->cmdSideTone, ui->cmdViewInData,
-                                                      ui->cmdVOX, ui->cmdClipping, ui->cmdPTTEn,
-                                                      ui->cmdTune, ui->cmdXmit})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->cmdSideTone, ui->cmdViewInData, ui->cmdVOX,
+                                         ui->cmdClipping, ui->cmdPTTEn, ui->cmdTune, ui->cmdXmit})
         w->setEnabled(true);
     ui->mnuScanFreqs->setEnabled(scanWindows);
     ui->mnuScanBands->setEnabled(scanWindows);
@@ -192,7 +198,9 @@ void PanelLayout::settleSplitAndStep() {
 
 // ------------------------------------------------------- transmit indicators
 
-std::string PanelLayout::transmitShown() const { return caption(form_.ui->lblXMTRCV); }
+std::string PanelLayout::transmitShown() const {
+    return caption(form_.ui->lblXMTRCV);
+}
 
 void PanelLayout::showTransmit() {
     setBackColour(form_.ui->lblU, colour::kRed);
@@ -205,11 +213,17 @@ void PanelLayout::showReceive() {
     setCaption(form_.ui->lblXMTRCV, "Receive");
 }
 
-std::string PanelLayout::pttEnableShown() const { return caption(form_.ui->lblPTTEn); }
+std::string PanelLayout::pttEnableShown() const {
+    return caption(form_.ui->lblPTTEn);
+}
 
-long PanelLayout::extPttLamp() const { return vb::backColour(form_.ui->lblExtPTT); }
+long PanelLayout::extPttLamp() const {
+    return vb::backColour(form_.ui->lblExtPTT);
+}
 
-void PanelLayout::setExtPttLamp(long c) { setBackColour(form_.ui->lblExtPTT, c); }
+void PanelLayout::setExtPttLamp(long c) {
+    setBackColour(form_.ui->lblExtPTT, c);
+}
 
 bool PanelLayout::tuneRunningDisabled() const {
     return caption(form_.ui->cmdTune) == "T&UNE OFF" && !form_.ui->cmdTune->isEnabled();
@@ -239,7 +253,9 @@ void PanelLayout::restoreVfoBMode(const std::string& mode) {
     setCaption(form_.ui->cmbVFOBMode, mode);
 }
 
-void PanelLayout::restoreSplit(const std::string& split) { setCaption(form_.ui->lblSplit, split); }
+void PanelLayout::restoreSplit(const std::string& split) {
+    setCaption(form_.ui->lblSplit, split);
+}
 
 void PanelLayout::restoreStepSize(const std::string& step) {
     setCaption(form_.ui->cmbStepSize, step);

@@ -25,7 +25,7 @@ struct PanelValues {
 };
 
 class PanelLayout {
-public:
+  public:
     explicit PanelLayout(FrmTolvane& form) : form_(form) {}
 
     // Runs `handler` when the entry is chosen.
@@ -88,7 +88,7 @@ public:
     void restoreSplit(const std::string& split);
     void restoreStepSize(const std::string& step);
 
-private:
+  private:
     FrmTolvane& form_;
 };
 

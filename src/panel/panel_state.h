@@ -86,9 +86,9 @@ struct PanelFlags {
     bool gXmtOn = false;
     bool gRadioPortOk = false;
     bool gRadioPortLost = false;  // the radio port's device went away while open
-    int gLastRadioPort = 0;   // number the radio port was last configured with; 0 none
+    int gLastRadioPort = 0;       // number the radio port was last configured with; 0 none
     bool gErrorRuleArmed = false;
-    int gMeterOption = 0;     // index stored by optMeter_Click
+    int gMeterOption = 0;  // index stored by optMeter_Click
     std::string gBandName;
     // CAT port
     std::string gCatInput;

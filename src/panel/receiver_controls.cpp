@@ -56,17 +56,24 @@ void ReceiverControls::connectHandlers() {
     const ReceiverWidgets* w = &w_;
     Requests& req = c_.req;
     // activated: only an operator's pick, never a text set from code.
-    QObject::connect(w->cmbMode, &QComboBox::activated, w->cmbMode, [this](int) { cmbMode_Click(); });
+    QObject::connect(w->cmbMode, &QComboBox::activated, w->cmbMode,
+                     [this](int) { cmbMode_Click(); });
     QObject::connect(w->cmbAGC, &QComboBox::activated, w->cmbAGC, [this](int) { cmbAGC_Click(); });
-    QObject::connect(w->cmbSource, &QComboBox::activated, w->cmbSource, [this](int) { cmbSource_Click(); });
+    QObject::connect(w->cmbSource, &QComboBox::activated, w->cmbSource,
+                     [this](int) { cmbSource_Click(); });
     QObject::connect(w->cmbDig, &QComboBox::activated, w->cmbDig, [this](int) { cmbDig_Click(); });
     QObject::connect(w->cmdBFO, &QPushButton::clicked, w->cmdBFO, [&req] { req.reqBfo = true; });
-    QObject::connect(w->vscBFO, &QScrollBar::valueChanged, w->vscBFO, [this](int) { vscBFO_Change(); });
-    QObject::connect(w->vscRFG, &QScrollBar::valueChanged, w->vscRFG, [this](int) { vscRFG_Change(); });
+    QObject::connect(w->vscBFO, &QScrollBar::valueChanged, w->vscBFO,
+                     [this](int) { vscBFO_Change(); });
+    QObject::connect(w->vscRFG, &QScrollBar::valueChanged, w->vscRFG,
+                     [this](int) { vscRFG_Change(); });
     QObject::connect(w->cmdVOX, &QPushButton::clicked, w->cmdVOX, [&req] { req.reqVox = true; });
-    QObject::connect(w->cmdPTTEn, &QPushButton::clicked, w->cmdPTTEn, [&req] { req.reqPttEn = true; });
-    QObject::connect(w->cmdSideTone, &QPushButton::clicked, w->cmdSideTone, [&req] { req.reqSideTone = true; });
-    QObject::connect(w->cmdClipping, &QPushButton::clicked, w->cmdClipping, [&req] { req.reqClip = true; });
+    QObject::connect(w->cmdPTTEn, &QPushButton::clicked, w->cmdPTTEn,
+                     [&req] { req.reqPttEn = true; });
+    QObject::connect(w->cmdSideTone, &QPushButton::clicked, w->cmdSideTone,
+                     [&req] { req.reqSideTone = true; });
+    QObject::connect(w->cmdClipping, &QPushButton::clicked, w->cmdClipping,
+                     [&req] { req.reqClip = true; });
     QObject::connect(w->cmdMute, &QPushButton::clicked, w->cmdMute, [&req] { req.reqMute = true; });
     // The two value boxes only show the scroll bars' values.
     w->txtBFO->setFocusPolicy(Qt::NoFocus);
@@ -90,7 +97,9 @@ void ReceiverControls::cmbSource_Click() {
     c_.req.reqSource = true;
 }
 
-void ReceiverControls::cmbDig_Click() { c_.req.reqDigMode = true; }
+void ReceiverControls::cmbDig_Click() {
+    c_.req.reqDigMode = true;
+}
 
 void ReceiverControls::vscBFO_Change() {
     const ReceiverWidgets* w = &w_;
@@ -135,13 +144,11 @@ void ReceiverControls::AgcCmd() {
 }
 
 void ReceiverControls::SourceCmd() {
-    std::string pick =
-        c_.ps.pickedSource.empty() ? caption(w_.cmbSource) : c_.ps.pickedSource;
+    std::string pick = c_.ps.pickedSource.empty() ? caption(w_.cmbSource) : c_.ps.pickedSource;
     c_.ps.pickedSource.clear();
     // A source the radio steps through, or remote audio; "OFF/CW" is only shown.
     std::string code(mapping::codeOf(mapping::kSources, pick).value_or(""));
-    if (codeDigit(code) >= 1 && codeDigit(code) <= protocol::kSourcePositions)
-        SetAudioSource(code);
+    if (codeDigit(code) >= 1 && codeDigit(code) <= protocol::kSourcePositions) SetAudioSource(code);
     if (mapping::codeOf(mapping::kRouting, pick) == kRemoteRouting) SetLocRem(pick);
     c_.link.ReadRadio();
     c_.req.reqSource = false;

@@ -38,7 +38,7 @@ struct ReceiverWidgets {
 };
 
 class ReceiverControls {
-public:
+  public:
     ReceiverControls(const ReceiverWidgets& widgets, const PanelContext& context);
 
     // Connects the controls' handlers to the request flags.
@@ -84,7 +84,7 @@ public:
     // The digital-mode memory: state in force before the first digital mode.
     std::string savedSource, savedRouting, savedVox;
 
-private:
+  private:
     ReceiverWidgets w_;
     PanelContext c_;
 };

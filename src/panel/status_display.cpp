@@ -51,40 +51,51 @@ StatusDisplay::StatusDisplay(FrmTolvane& form, RadioState& state, PanelFlags& pa
 void StatusDisplay::setLamp(Lamp lamp) {
     long c = vb::systemGrayText();
     switch (lamp) {
-    case Lamp::Red:
-        c = colour::kRed;
-        break;
-    case Lamp::Green:
-        c = colour::kGreen;
-        break;
-    case Lamp::Yellow:
-        c = colour::kYellow;
-        break;
-    case Lamp::Idle:
-        break;
+        case Lamp::Red:
+            c = colour::kRed;
+            break;
+        case Lamp::Green:
+            c = colour::kGreen;
+            break;
+        case Lamp::Yellow:
+            c = colour::kYellow;
+            break;
+        case Lamp::Idle:
+            break;
     }
     setBackColour(form_.ui->shaTrace, c);
 }
 
-void StatusDisplay::setComStat(const std::string& c) { setCaption(form_.ui->lblComStat, c); }
+void StatusDisplay::setComStat(const std::string& c) {
+    setCaption(form_.ui->lblComStat, c);
+}
 
 void StatusDisplay::reportError(const std::string& message) {
     setCaption(form_.ui->txtInfo, message);
     form_.ui->txtInfo->setVisible(true);
 }
 
-void StatusDisplay::setInfoText(const std::string& text) { setCaption(form_.ui->txtInfo, text); }
+void StatusDisplay::setInfoText(const std::string& text) {
+    setCaption(form_.ui->txtInfo, text);
+}
 
-bool StatusDisplay::dataBoxShown() { return caption(form_.ui->cmdViewInData) == "Hide Data"; }
+bool StatusDisplay::dataBoxShown() {
+    return caption(form_.ui->cmdViewInData) == "Hide Data";
+}
 
 void StatusDisplay::setDataBox(const std::string& text) {
     // Raw radio text may hold any byte: show it as Latin-1.
-    form_.ui->txtInData->setPlainText(QString::fromLatin1(text.data(), static_cast<int>(text.size())));
+    form_.ui->txtInData->setPlainText(
+        QString::fromLatin1(text.data(), static_cast<int>(text.size())));
 }
 
-void StatusDisplay::setSyncCaption(const std::string& c) { setCaption(form_.ui->lblU, c); }
+void StatusDisplay::setSyncCaption(const std::string& c) {
+    setCaption(form_.ui->lblU, c);
+}
 
-void StatusDisplay::setSyncColour(long c) { setBackColour(form_.ui->lblU, c); }
+void StatusDisplay::setSyncColour(long c) {
+    setBackColour(form_.ui->lblU, c);
+}
 
 // ------------------------------------------------------- display routines
 
@@ -93,14 +104,19 @@ void StatusDisplay::ShowRemoteState() {
     show(form_.ui->lblREMOTE, mapping::kControl, st_.gRemoteState);
 }
 
-void StatusDisplay::ShowAgc() { show(form_.ui->cmbAGC, mapping::kAgc, st_.gAgcReport); }
+void StatusDisplay::ShowAgc() {
+    show(form_.ui->cmbAGC, mapping::kAgc, st_.gAgcReport);
+}
 
-void StatusDisplay::ShowMode() { show(form_.ui->cmbMode, mapping::kModes, st_.gModeReport); }
+void StatusDisplay::ShowMode() {
+    show(form_.ui->cmbMode, mapping::kModes, st_.gModeReport);
+}
 
 void StatusDisplay::ShowFreqDigits() {
     if (!protocol::isFreqReport(st_.gFreqReport)) return;
     for (int i = 0; i < 7; ++i)
-        setCaption(form_.cmdF[static_cast<size_t>(i)], std::string(1, st_.gFreqReport[static_cast<size_t>(i) + 1]));
+        setCaption(form_.cmdF[static_cast<size_t>(i)],
+                   std::string(1, st_.gFreqReport[static_cast<size_t>(i) + 1]));
 }
 
 void StatusDisplay::ShowLocRem() {
@@ -113,11 +129,21 @@ void StatusDisplay::ShowSource() {
     show(form_.ui->cmbSource, mapping::kSources, st_.gSourceReport);
 }
 
-void StatusDisplay::ShowClipping() { show(form_.ui->lblClipping, mapping::kClipping, st_.gClipReport); }
-void StatusDisplay::ShowPttEnable() { show(form_.ui->lblPTTEn, mapping::kPttEnable, st_.gPttEnReport); }
-void StatusDisplay::ShowSpeaker() { show(form_.ui->lblMute, mapping::kSpeaker, st_.gSpeakerReport); }
-void StatusDisplay::ShowSideTone() { show(form_.ui->lblSideTone, mapping::kSideTone, st_.gSideToneReport); }
-void StatusDisplay::ShowVox() { show(form_.ui->lblVox, mapping::kVox, st_.gVoxReport); }
+void StatusDisplay::ShowClipping() {
+    show(form_.ui->lblClipping, mapping::kClipping, st_.gClipReport);
+}
+void StatusDisplay::ShowPttEnable() {
+    show(form_.ui->lblPTTEn, mapping::kPttEnable, st_.gPttEnReport);
+}
+void StatusDisplay::ShowSpeaker() {
+    show(form_.ui->lblMute, mapping::kSpeaker, st_.gSpeakerReport);
+}
+void StatusDisplay::ShowSideTone() {
+    show(form_.ui->lblSideTone, mapping::kSideTone, st_.gSideToneReport);
+}
+void StatusDisplay::ShowVox() {
+    show(form_.ui->lblVox, mapping::kVox, st_.gVoxReport);
+}
 
 void StatusDisplay::ShowAmpState() {
     auto* pwr = form_.ui->lblAmpPwr;

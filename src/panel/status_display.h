@@ -17,7 +17,7 @@ class FrmTolvane;
 class RadioLink;
 
 class StatusDisplay final : public RadioPanel {
-public:
+  public:
     StatusDisplay(FrmTolvane& form, RadioState& state, PanelFlags& panel, Settings& settings);
     void setLink(RadioLink* link) { link_ = link; }
 
@@ -69,7 +69,7 @@ public:
     // What the PTT-enable interlock remembers of its last toggle.
     const PttInterlockMemory& pttInterlock() const { return pttInterlock_; }
 
-private:
+  private:
     // Holds the radio's PTT enable to the permission: decides, sends the
     // toggle and tells the operator when the radio does not follow.
     void holdPttEnable(bool allowed);

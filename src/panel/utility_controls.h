@@ -10,7 +10,7 @@ namespace tolvane {
 class FrmTolvane;
 
 class UtilityControls {
-public:
+  public:
     UtilityControls(FrmTolvane& form, const PanelContext& context);
 
     // Connects the controls' handlers to the request flags.
@@ -22,7 +22,7 @@ public:
     void MeterCmd();
     void cmdTest_Click();
 
-private:
+  private:
     FrmTolvane& form_;
     PanelContext c_;
 };

@@ -27,7 +27,7 @@ void applyStyle(QWidget* w);
 // Applies a style that was set while its widget was hidden, when the widget
 // is shown.
 class PendingStyle final : public QObject {
-public:
+  public:
     bool eventFilter(QObject* o, QEvent* e) override {
         auto* w = qobject_cast<QWidget*>(o);
         if (w != nullptr && e->type() == QEvent::Show && w->property(kStylePending).toBool())
@@ -130,8 +130,12 @@ void setForeColour(QWidget* w, long bgr) {
     applyStyle(w);
 }
 
-long systemButtonFace() { return fromQColor(QPalette().color(QPalette::Button)); }
-long systemButtonText() { return fromQColor(QPalette().color(QPalette::ButtonText)); }
+long systemButtonFace() {
+    return fromQColor(QPalette().color(QPalette::Button));
+}
+long systemButtonText() {
+    return fromQColor(QPalette().color(QPalette::ButtonText));
+}
 long systemGrayText() {
     return fromQColor(QPalette().color(QPalette::Disabled, QPalette::WindowText));
 }
@@ -142,10 +146,13 @@ void setBold(QWidget* w, bool bold) {
     applyStyle(w);
 }
 
-bool isBold(const QWidget* w) { return w->property("tolvaneBold").toBool(); }
+bool isBold(const QWidget* w) {
+    return w->property("tolvaneBold").toBool();
+}
 
 static double dpi(const QWidget* w) {
-    QScreen* s = w != nullptr && w->screen() != nullptr ? w->screen() : QGuiApplication::primaryScreen();
+    QScreen* s =
+        w != nullptr && w->screen() != nullptr ? w->screen() : QGuiApplication::primaryScreen();
     double d = s != nullptr ? s->logicalDotsPerInch() : 96.0;
     return d > 0 ? d : 96.0;
 }

@@ -12,7 +12,7 @@ namespace tolvane {
 class SerialPort;
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds since local midnight, 0 <= now() < 86400.
     virtual double now() = 0;
@@ -34,7 +34,7 @@ void delayOn(Clock& clock, double seconds);
 
 // Wall-clock seconds since midnight; sleeps with nanosleep or poll().
 class RealClock final : public Clock {
-public:
+  public:
     double now() override;
     void idle(double seconds, SerialPort* wake = nullptr) override;
 };
@@ -43,7 +43,7 @@ public:
 // events (the fake port) register so that a wait on a port ends when its
 // next character is due.
 class VirtualClock final : public Clock {
-public:
+  public:
     explicit VirtualClock(double startSecondsSinceMidnight = 36000.0);
     double now() override;
     void idle(double seconds, SerialPort* wake = nullptr) override;
@@ -59,7 +59,7 @@ public:
     void addEventSource(const SerialPort* port, NextEvent next);
     void removeEventSource(const SerialPort* port);
 
-private:
+  private:
     double start_;
     double elapsed_ = 0.0;
     struct Source {

@@ -2,10 +2,10 @@
 
 #include <cfloat>
 #include <charconv>
-#include <string>
-#include <system_error>
 #include <cmath>
 #include <cstddef>
+#include <string>
+#include <system_error>
 
 namespace tolvane {
 

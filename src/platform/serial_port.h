@@ -77,7 +77,7 @@ enum class PortFault {
 // A failing port operation (the original's run-time error from the port).
 // what() reads "<device>: <reason>" when the device is known.
 class PortError : public std::runtime_error {
-public:
+  public:
     PortError(int number, const std::string& what, PortFault fault = PortFault::Other)
         : std::runtime_error(what), number_(number), fault_(fault), reason_(what) {}
     PortError(int number, PortFault fault, const std::string& device, const std::string& reason)
@@ -91,7 +91,7 @@ public:
     const std::string& device() const { return device_; }
     const std::string& reason() const { return reason_; }
 
-private:
+  private:
     int number_;
     PortFault fault_;
     std::string device_;
@@ -116,7 +116,7 @@ struct LostDeviceState {
 };
 
 class SerialPort {
-public:
+  public:
     using EventHandler = std::function<void(int event)>;
 
     virtual ~SerialPort() = default;

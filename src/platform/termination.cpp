@@ -48,7 +48,9 @@ void installTerminationSignals() {
     ::sigaction(SIGHUP, &sa, nullptr);
 }
 
-int terminationFd() { return gPipe[0]; }
+int terminationFd() {
+    return gPipe[0];
+}
 
 void drainTerminationFd() {
     if (gPipe[0] < 0) return;
@@ -61,9 +63,13 @@ void drainTerminationFd() {
     }
 }
 
-bool terminationRequested() { return gRequested.load(); }
+bool terminationRequested() {
+    return gRequested.load();
+}
 
-void setTerminationHandler(std::function<void()> h) { handler() = std::move(h); }
+void setTerminationHandler(std::function<void()> h) {
+    handler() = std::move(h);
+}
 
 void runTerminationIfRequested() {
     if (!gRequested.load() || gRan || !handler()) return;

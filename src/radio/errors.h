@@ -10,11 +10,11 @@ namespace tolvane {
 
 // A run-time error with a number, as the routines report them.
 class RunError : public std::runtime_error {
-public:
+  public:
     RunError(int number, const std::string& what) : std::runtime_error(what), number_(number) {}
     int number() const { return number_; }
 
-private:
+  private:
     int number_;
 };
 

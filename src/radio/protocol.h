@@ -12,7 +12,7 @@
 namespace tolvane::protocol {
 
 constexpr char kLF = '\n';
-constexpr char kDQ = '"';   // first character of the audio routing codes
+constexpr char kDQ = '"';     // first character of the audio routing codes
 constexpr char kApos = '\'';  // PTT enable
 
 // A report letter that is stored in a fixed-width field of the record.
@@ -41,9 +41,9 @@ struct FirmwareInfo {
     const char* localCaption;   // lblFWType under local control
     char modeStep;              // 0 = direct codes in the combined form
     char agcStep;
-    char meterStep;             // 0 = no step letter defined
-    bool pttToggle;             // bare "'" toggles
-    bool routingToggle;         // a double quote + LF toggles
+    char meterStep;      // 0 = no step letter defined
+    bool pttToggle;      // bare "'" toggles
+    bool routingToggle;  // a double quote + LF toggles
 };
 extern const std::array<FirmwareInfo, 3> kFirmware;
 // nullptr for 0 or an unknown type.

@@ -22,7 +22,9 @@ RadioLink::RadioLink(SerialPort& port, Clock& clock, RadioPanel& panel, RadioSta
 
 // ---------------------------------------------------------------- transport
 
-void RadioLink::Delay(double seconds) { delayOn(clock_, seconds); }
+void RadioLink::Delay(double seconds) {
+    delayOn(clock_, seconds);
+}
 
 void RadioLink::SendRadioCmd(std::string_view command, bool newline, double pause) {
     panel_.setLamp(Lamp::Red);
@@ -50,9 +52,13 @@ void RadioLink::SendRadioCmd(std::string_view command, bool newline, double paus
     panel_.setLamp(Lamp::Idle);
 }
 
-void RadioLink::writeDirect(std::string_view text) { port_.write(text); }
+void RadioLink::writeDirect(std::string_view text) {
+    port_.write(text);
+}
 
-void RadioLink::ReportError(const std::string& message) { panel_.reportError(message); }
+void RadioLink::ReportError(const std::string& message) {
+    panel_.reportError(message);
+}
 
 namespace {
 // What a path that is not a regular file names, for the information line.
@@ -95,47 +101,47 @@ bool RadioLink::fileExists(const std::string& path) {
 
 void RadioLink::MSComm1_OnComm(int event) {
     switch (event) {
-    case comm::kErBreak:
-        st_.gRadioBreak = true;
-        break;
-    case comm::kErFrame:
-        comm1.RXFrame = true;
-        panel_.setComStat("Com Error");
-        break;
-    case comm::kErOverrun:
-        comm1.RXOverrun = true;
-        panel_.setComStat("Com Error");
-        break;
-    case comm::kErRxOver:
-        comm1.RXOverflow = true;
-        panel_.setComStat("Com Error");
-        break;
-    case comm::kErRxParity:
-        comm1.RXParity = true;
-        panel_.setComStat("Com Error");
-        break;
-    case comm::kErTxFull:
-        comm1.TXFull = true;
-        panel_.setComStat("Com Error");
-        break;
-    case comm::kErDcb:
-        comm1.DCBError = true;
-        panel_.setComStat("Com Error");
-        break;
-    case comm::kEvCd:
-        comm1.EvCD = port_.cdHolding();
-        break;
-    case comm::kEvCts:
-        comm1.EvCTS = port_.ctsHolding();
-        break;
-    case comm::kEvDsr: {
-        bool dsr = port_.dsrHolding();
-        comm1.EvDSR = dsr;
-        st_.gExtPttIdle = !st_.gExtPttEnabled || dsr;
-        break;
-    }
-    default:
-        break;
+        case comm::kErBreak:
+            st_.gRadioBreak = true;
+            break;
+        case comm::kErFrame:
+            comm1.RXFrame = true;
+            panel_.setComStat("Com Error");
+            break;
+        case comm::kErOverrun:
+            comm1.RXOverrun = true;
+            panel_.setComStat("Com Error");
+            break;
+        case comm::kErRxOver:
+            comm1.RXOverflow = true;
+            panel_.setComStat("Com Error");
+            break;
+        case comm::kErRxParity:
+            comm1.RXParity = true;
+            panel_.setComStat("Com Error");
+            break;
+        case comm::kErTxFull:
+            comm1.TXFull = true;
+            panel_.setComStat("Com Error");
+            break;
+        case comm::kErDcb:
+            comm1.DCBError = true;
+            panel_.setComStat("Com Error");
+            break;
+        case comm::kEvCd:
+            comm1.EvCD = port_.cdHolding();
+            break;
+        case comm::kEvCts:
+            comm1.EvCTS = port_.ctsHolding();
+            break;
+        case comm::kEvDsr: {
+            bool dsr = port_.dsrHolding();
+            comm1.EvDSR = dsr;
+            st_.gExtPttIdle = !st_.gExtPttEnabled || dsr;
+            break;
+        }
+        default:
+            break;
     }
 }
 
@@ -226,45 +232,45 @@ void RadioLink::ParseRadioInput(std::string& text) {
             if (line.find(':') == std::string_view::npos) {
                 char letter = line[0];
                 switch (letter) {
-                case 'J':
-                    panel_.displayMeterData(std::string(line));
-                    st_.gMeterDataNew = true;
-                    break;
-                case 'F':
-                    st_.gFreqReportOk = protocol::isFreqReport(line);
-                    st_.gFreqReport = protocol::fitField(line, 8);
-                    st_.gFreqReportNew = true;
-                    break;
-                case 'U':
-                    st_.gSyncReply = true;
-                    st_.gRadioKeyed = false;
-                    break;
-                case 'K':
-                    st_.gSyncReply = true;
-                    st_.gRadioKeyed = true;
-                    break;
-                case '!':
-                    st_.gExclSeen = true;
-                    break;
-                case '#':
-                    st_.gHashSeen = true;
-                    break;
-                case '.':
-                    st_.gDotSeen = true;
-                    break;
-                case 'Q':
-                    st_.gQSeen = true;
-                    if (line.size() > 1 && line[1] == 'T')
-                        st_.gQtReport = protocol::fitField(line, 3);
-                    else if (line.size() > 1 && line[1] == 'C')
-                        st_.gQcReport = protocol::fitField(line, 3);
-                    break;
-                default:
-                    if (const protocol::ReportField* f = protocol::findReportField(letter)) {
-                        st_.*(f->value) = protocol::fitField(line, f->width);
-                        st_.*(f->changed) = true;
-                    }
-                    break;
+                    case 'J':
+                        panel_.displayMeterData(std::string(line));
+                        st_.gMeterDataNew = true;
+                        break;
+                    case 'F':
+                        st_.gFreqReportOk = protocol::isFreqReport(line);
+                        st_.gFreqReport = protocol::fitField(line, 8);
+                        st_.gFreqReportNew = true;
+                        break;
+                    case 'U':
+                        st_.gSyncReply = true;
+                        st_.gRadioKeyed = false;
+                        break;
+                    case 'K':
+                        st_.gSyncReply = true;
+                        st_.gRadioKeyed = true;
+                        break;
+                    case '!':
+                        st_.gExclSeen = true;
+                        break;
+                    case '#':
+                        st_.gHashSeen = true;
+                        break;
+                    case '.':
+                        st_.gDotSeen = true;
+                        break;
+                    case 'Q':
+                        st_.gQSeen = true;
+                        if (line.size() > 1 && line[1] == 'T')
+                            st_.gQtReport = protocol::fitField(line, 3);
+                        else if (line.size() > 1 && line[1] == 'C')
+                            st_.gQcReport = protocol::fitField(line, 3);
+                        break;
+                    default:
+                        if (const protocol::ReportField* f = protocol::findReportField(letter)) {
+                            st_.*(f->value) = protocol::fitField(line, f->width);
+                            st_.*(f->changed) = true;
+                        }
+                        break;
                 }
             }
         }

@@ -16,7 +16,7 @@
 namespace tolvane {
 
 class RadioLink {
-public:
+  public:
     RadioLink(SerialPort& port, Clock& clock, RadioPanel& panel, RadioState& state);
 
     SerialPort& port() { return port_; }
@@ -74,7 +74,7 @@ public:
     static int MeterIndex(const std::string& code);
     void SelectMeter(const std::string& wanted);
 
-private:
+  private:
     SerialPort& port_;
     Clock& clock_;
     RadioPanel& panel_;

@@ -21,7 +21,7 @@ constexpr long kBlack = 0;
 enum class Lamp { Idle, Red, Green, Yellow };
 
 class RadioPanel {
-public:
+  public:
     virtual ~RadioPanel() = default;
 
     // shaTrace fill colour.

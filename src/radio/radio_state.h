@@ -11,56 +11,56 @@ struct RadioState {
     RadioState();
 
     // Report fields (fixed width, blank padded) and their changed flags.
-    std::string gFreqReport;      // "F" + 7 digits, width 8
+    std::string gFreqReport;  // "F" + 7 digits, width 8
     bool gFreqReportNew = false;
-    bool gFreqReportOk = false;   // the stored F line was exactly "F" + seven digits
-    std::string gAgcReport;       // A, 2
+    bool gFreqReportOk = false;  // the stored F line was exactly "F" + seven digits
+    std::string gAgcReport;      // A, 2
     bool gAgcReportNew = false;
-    std::string gModeReport;      // M, 2
+    std::string gModeReport;  // M, 2
     bool gModeReportNew = false;
-    std::string gMeterReport;     // D, 2
+    std::string gMeterReport;  // D, 2
     bool gMeterReportNew = false;
-    std::string gSourceReport;    // H, 2
+    std::string gSourceReport;  // H, 2
     bool gSourceReportNew = false;
-    std::string gLocRemReport;    // double quote, 2
+    std::string gLocRemReport;  // double quote, 2
     bool gLocRemReportNew = false;
-    std::string gPttEnReport;     // apostrophe, 2
+    std::string gPttEnReport;  // apostrophe, 2
     bool gPttEnReportNew = false;
-    std::string gSpeakerReport;   // (, 2
+    std::string gSpeakerReport;  // (, 2
     bool gSpeakerReportNew = false;
-    std::string gCommaReport;     // ",", 2
+    std::string gCommaReport;  // ",", 2
     bool gCommaReportNew = false;
-    std::string gRemoteState;     // R, 2
+    std::string gRemoteState;  // R, 2
     bool gRemoteReport = false;
-    std::string gAmpReport;       // O, 2
+    std::string gAmpReport;  // O, 2
     bool gAmpReportNew = false;
-    std::string gAmpTuneReport;   // T, 2
+    std::string gAmpTuneReport;  // T, 2
     bool gAmpTuneReportNew = false;
-    std::string gXReport;         // X, 2
+    std::string gXReport;  // X, 2
     bool gXReportNew = false;
-    std::string gRfGainReport;    // G, 3
+    std::string gRfGainReport;  // G, 3
     bool gRfGainReportNew = false;
-    std::string gClipReport;      // I, 2
+    std::string gClipReport;  // I, 2
     bool gClipReportNew = false;
     std::string gSideToneReport;  // S, 2
     bool gSideToneReportNew = false;
-    std::string gVoxReport;       // V, 2
+    std::string gVoxReport;  // V, 2
     bool gVoxReportNew = false;
-    std::string gChanSelReport;   // C, 3
+    std::string gChanSelReport;  // C, 3
     bool gChanSelReportNew = false;
-    std::string gBfoReport;       // B, 4
+    std::string gBfoReport;  // B, 4
     bool gBfoReportNew = false;
-    std::string gChanReport;      // P, 11
+    std::string gChanReport;  // P, 11
     bool gChanReportNew = false;
-    std::string gStarReport;      // *, 2
+    std::string gStarReport;  // *, 2
     bool gStarReportNew = false;
-    std::string gFaultReport;     // Z, 2
+    std::string gFaultReport;  // Z, 2
     bool gFaultReportNew = false;
-    std::string gQtReport;        // "QT" + 1, width 3
-    std::string gQcReport;        // "QC" + 1, width 3
+    std::string gQtReport;  // "QT" + 1, width 3
+    std::string gQcReport;  // "QC" + 1, width 3
 
     // Reader values.
-    std::string gRadioInput;      // raw text of the last ReadRadio, LFs turned to "<"
+    std::string gRadioInput;  // raw text of the last ReadRadio, LFs turned to "<"
     bool gRadioHeard = false;
 
     // Sync answers and markers.
@@ -81,9 +81,9 @@ struct RadioState {
 
     // Sync heartbeat.
     std::string gSyncChar = "U";
-    std::string gLastSync;        // last character actually sent; empty before the first call
-    double gSyncTime = 0.0;       // seconds since midnight of the last send; 0 before
-    int gSyncMissCount = 0;       // syncs sent since the last answer (saturates)
+    std::string gLastSync;   // last character actually sent; empty before the first call
+    double gSyncTime = 0.0;  // seconds since midnight of the last send; 0 before
+    int gSyncMissCount = 0;  // syncs sent since the last answer (saturates)
 
     // Radio port line state.
     bool gRadioBreak = false;

@@ -248,8 +248,7 @@ AudioSetupForm audioSetupOnOpen(const AudioReports& reports, const AudioCodes& s
     openOnReport(form, AudioGroup::PhoneSource, reports.source, stored.source,
                  kAudioDefaults.source);
     openOnReport(form, AudioGroup::PttEn, reports.pttEn, stored.pttEn, kAudioDefaults.pttEn);
-    openOnReport(form, AudioGroup::LocRem, reports.locRem, stored.routing,
-                 kAudioDefaults.routing);
+    openOnReport(form, AudioGroup::LocRem, reports.locRem, stored.routing, kAudioDefaults.routing);
     openOnStored(form, AudioGroup::DigSource, stored.digSource, {0, 1}, 2);  // else "Patch"
     openOnStored(form, AudioGroup::DigVox, stored.digVox, {1, 2}, 0);        // else "OFF"
     return form;
@@ -274,6 +273,8 @@ void loadAudioSetupForm(AudioSetupForm& form, const AudioCodes& read) {
     take(AudioGroup::DigVox, read.digVox);
 }
 
-AudioCodes applyAudioSetup(const AudioSetupForm& form) { return form.codes; }
+AudioCodes applyAudioSetup(const AudioSetupForm& form) {
+    return form.codes;
+}
 
 }  // namespace tolvane

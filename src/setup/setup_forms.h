@@ -193,10 +193,10 @@ struct AudioSetupForm {
 // report outside its table (a value such as "H4", or blanks before the radio
 // has reported) is replaced by the stored setting (gAudSource, gAudPttEn,
 // gAudRouting in `stored`), and a stored setting outside its table (a damaged
-// AudioSetup.txt) by the start-up default, so it never reaches Apply or Save. The digital source and VOX
-// come from the stored settings; a stored digital source other than "H1"/"H2"
-// shows "Patch" and any digital VOX other than "V1"/"V2" shows "OFF", and the
-// code shown is the one passed on. Each group shows the option of its code.
+// AudioSetup.txt) by the start-up default, so it never reaches Apply or Save. The digital source
+// and VOX come from the stored settings; a stored digital source other than "H1"/"H2" shows "Patch"
+// and any digital VOX other than "V1"/"V2" shows "OFF", and the code shown is the one passed on.
+// Each group shows the option of its code.
 AudioSetupForm audioSetupOnOpen(const AudioReports& reports, const AudioCodes& stored);
 // A click on option `index` of a group: selects it and takes its code.
 void clickAudioOption(AudioSetupForm& form, AudioGroup group, int index);

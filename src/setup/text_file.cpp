@@ -216,7 +216,6 @@ WriteResult atomicWriteLines(const std::string& path, const std::vector<std::str
     return WriteResult{};
 }
 
-
 std::string leftPadded(std::string_view text, std::size_t count) {
     std::string out(text.substr(0, count));
     out.resize(count, ' ');

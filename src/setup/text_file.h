@@ -58,7 +58,6 @@ struct WriteResult {
 // file is untouched and the temporary file removed.
 WriteResult atomicWriteLines(const std::string& path, const std::vector<std::string>& lines);
 
-
 // The first `count` bytes of `text`, padded with blanks to exactly `count`.
 std::string leftPadded(std::string_view text, std::size_t count);
 

@@ -15,10 +15,10 @@
 
 #include "app/controller.h"
 #include "app/shell.h"
-#include "form_access.h"
-#include "panel/panel_areas.h"
 #include "fake_port.h"
+#include "form_access.h"
 #include "panel/frm_tolvane.h"
+#include "panel/panel_areas.h"
 #include "panel/vb.h"
 #include "platform/clock.h"
 #include "radio_model.h"
@@ -27,7 +27,7 @@
 namespace tolvane::test {
 
 class TestShell final : public Shell {
-public:
+  public:
     TestShell(VirtualClock& clock, FakePort& radio, FakePort& cat)
         : clock_(clock), radio_(radio), cat_(cat) {}
     void yield() override {
@@ -75,7 +75,7 @@ public:
     std::function<void(const std::string&)> onMessage;
     std::function<void(QDialog&)> onModal;
 
-private:
+  private:
     VirtualClock& clock_;
     FakePort& radio_;
     FakePort& cat_;
@@ -108,10 +108,7 @@ inline std::vector<std::string> readLines(const QString& name) {
 struct PanelHarness {
     explicit PanelHarness(Firmware fw = Firmware::V601, bool remote = false,
                           bool writePortSetup = true)
-        : model(fw),
-          radio(clock, &model),
-          cat(clock),
-          shell(clock, radio, cat) {
+        : model(fw), radio(clock, &model), cat(clock), shell(clock, radio, cat) {
         QDir::setCurrent(dir.path());
         model.state.remote = remote;
         if (writePortSetup) writeLines("PortSetup.txt", {"1", "9600,O,7,1", "comNone", "0"});

@@ -9,7 +9,7 @@
 namespace tolvane::test {
 
 class RecordingPanel : public RadioPanel {
-public:
+  public:
     std::vector<Lamp> lamps;
     std::string comStat;
     std::string info;

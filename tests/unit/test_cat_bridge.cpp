@@ -18,7 +18,7 @@ namespace {
 
 // The "CAT" frame of the main window, recorded.
 class RecordingCatPanel : public CatPanel {
-public:
+  public:
     std::string dig = "OFF";
     std::vector<std::string> inputs;
     std::vector<std::string> outputs;
@@ -33,12 +33,12 @@ constexpr double kCharTime4800 = 10.0 / 4800.0;
 
 int fwType(Firmware fw) {
     switch (fw) {
-    case Firmware::V601:
-        return 1;
-    case Firmware::Adapt:
-        return 2;
-    case Firmware::NonAdapt:
-        return 3;
+        case Firmware::V601:
+            return 1;
+        case Firmware::Adapt:
+            return 2;
+        case Firmware::NonAdapt:
+            return 3;
     }
     return 0;
 }
@@ -103,7 +103,7 @@ struct CatRig {
 
 class TestCatBridge : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void wire_data();
     void wire();
     void digitalPresetAnswer();
@@ -143,41 +143,59 @@ void TestCatBridge::wire_data() {
         Firmware fw;
         const char* name;
     };
-    const Fw fws[] = {{Firmware::V601, "v601"},
-                      {Firmware::Adapt, "adapt"},
-                      {Firmware::NonAdapt, "nonadapt"}};
+    const Fw fws[] = {
+        {Firmware::V601, "v601"}, {Firmware::Adapt, "adapt"}, {Firmware::NonAdapt, "nonadapt"}};
     const QStringList none;
     for (const Fw& f : fws) {
         int fw = static_cast<int>(f.fw);
         auto row = [&](const char* what) -> QTestData& {
             return QTest::addRow("%s %s", f.name, what) << fw;
         };
-        row("FA query") << QByteArray("FA;") << QByteArray() << QStringList{"FA00014074000;"} << "1407400" << 1;
-        row("FA set") << QByteArray("FA00007074000;") << QByteArray("F0707400\n") << none << "0707400" << 1;
-        row("FA set then query") << QByteArray("FA00007074000;FA;") << QByteArray("F0707400\n") << QStringList{"FA00007074000;"} << "0707400" << 1;
-        row("FA set out of range") << QByteArray("FA00040000000;") << QByteArray() << none << "1407400" << 1;
-        row("FA set five digits") << QByteArray("FA00014074;MD;") << QByteArray() << QStringList{"MD2;"} << "1407400" << 1;
-        row("MD query") << QByteArray("MD;") << QByteArray() << QStringList{"MD2;"} << "1407400" << 1;
+        row("FA query") << QByteArray("FA;") << QByteArray() << QStringList{"FA00014074000;"}
+                        << "1407400" << 1;
+        row("FA set") << QByteArray("FA00007074000;") << QByteArray("F0707400\n") << none
+                      << "0707400" << 1;
+        row("FA set then query") << QByteArray("FA00007074000;FA;") << QByteArray("F0707400\n")
+                                 << QStringList{"FA00007074000;"} << "0707400" << 1;
+        row("FA set out of range")
+            << QByteArray("FA00040000000;") << QByteArray() << none << "1407400" << 1;
+        row("FA set five digits") << QByteArray("FA00014074;MD;") << QByteArray()
+                                  << QStringList{"MD2;"} << "1407400" << 1;
+        row("MD query") << QByteArray("MD;") << QByteArray() << QStringList{"MD2;"} << "1407400"
+                        << 1;
         row("MD2 already USB") << QByteArray("MD2;") << QByteArray() << none << "1407400" << 1;
         row("MD0 Yaesu query") << QByteArray("MD0;") << QByteArray() << none << "1407400" << 1;
         row("MD6") << QByteArray("MD6;") << QByteArray() << none << "1407400" << 1;
         row("IF ID fa") << QByteArray("IF;ID;fa;") << QByteArray() << none << "1407400" << 1;
-        row(";;FA;") << QByteArray(";;FA;") << QByteArray() << QStringList{"FA00014074000;"} << "1407400" << 1;
-        row("FA;MD; written separately") << QByteArray("FA;MD;") << QByteArray() << QStringList{"FA00014074000;", "MD2;"} << "1407400" << 1;
+        row(";;FA;") << QByteArray(";;FA;") << QByteArray() << QStringList{"FA00014074000;"}
+                     << "1407400" << 1;
+        row("FA;MD; written separately") << QByteArray("FA;MD;") << QByteArray()
+                                         << QStringList{"FA00014074000;", "MD2;"} << "1407400" << 1;
     }
     auto add = [](const char* name, Firmware fw) -> QTestData& {
         return QTest::newRow(name) << static_cast<int>(fw);
     };
-    add("v601 MD1", Firmware::V601) << QByteArray("MD1;") << QByteArray("M\n") << QStringList{} << "1407400" << 2;
-    add("adapt MD1", Firmware::Adapt) << QByteArray("MD1;") << QByteArray("M2\nF1407400\n") << QStringList{} << "1407400" << 2;
-    add("nonadapt MD1", Firmware::NonAdapt) << QByteArray("MD1;") << QByteArray("m\n") << QStringList{} << "1407400" << 2;
-    add("v601 MD3 then MD", Firmware::V601) << QByteArray("MD3;MD;") << QByteArray("MMM\n'") << QStringList{"MD3;"} << "1407400" << 4;
-    add("adapt MD3 then MD", Firmware::Adapt) << QByteArray("MD3;MD;") << QByteArray("M4\nF1407400\n") << QStringList{"MD3;"} << "1407400" << 4;
-    add("nonadapt MD3 then MD", Firmware::NonAdapt) << QByteArray("MD3;MD;") << QByteArray("mmm\n") << QStringList{"MD3;"} << "1407400" << 4;
-    add("v601 MD5", Firmware::V601) << QByteArray("MD5;") << QByteArray("MM\n") << QStringList{} << "1407400" << 3;
-    add("adapt FA set then MD1", Firmware::Adapt) << QByteArray("FA00007074000;MD1;") << QByteArray("F0707400\nM2\nF0707400\n") << QStringList{} << "0707400" << 2;
+    add("v601 MD1", Firmware::V601)
+        << QByteArray("MD1;") << QByteArray("M\n") << QStringList{} << "1407400" << 2;
+    add("adapt MD1", Firmware::Adapt)
+        << QByteArray("MD1;") << QByteArray("M2\nF1407400\n") << QStringList{} << "1407400" << 2;
+    add("nonadapt MD1", Firmware::NonAdapt)
+        << QByteArray("MD1;") << QByteArray("m\n") << QStringList{} << "1407400" << 2;
+    add("v601 MD3 then MD", Firmware::V601)
+        << QByteArray("MD3;MD;") << QByteArray("MMM\n'") << QStringList{"MD3;"} << "1407400" << 4;
+    add("adapt MD3 then MD", Firmware::Adapt)
+        << QByteArray("MD3;MD;") << QByteArray("M4\nF1407400\n") << QStringList{"MD3;"} << "1407400"
+        << 4;
+    add("nonadapt MD3 then MD", Firmware::NonAdapt)
+        << QByteArray("MD3;MD;") << QByteArray("mmm\n") << QStringList{"MD3;"} << "1407400" << 4;
+    add("v601 MD5", Firmware::V601)
+        << QByteArray("MD5;") << QByteArray("MM\n") << QStringList{} << "1407400" << 3;
+    add("adapt FA set then MD1", Firmware::Adapt)
+        << QByteArray("FA00007074000;MD1;") << QByteArray("F0707400\nM2\nF0707400\n")
+        << QStringList{} << "0707400" << 2;
     // A set waiting is replaced by a later one of its kind: the radio is in USB already.
-    add("v601 MD1 replaced by MD2", Firmware::V601) << QByteArray("MD1;MD2;IF;MD;") << QByteArray() << QStringList{"MD2;"} << "1407400" << 1;
+    add("v601 MD1 replaced by MD2", Firmware::V601)
+        << QByteArray("MD1;MD2;IF;MD;") << QByteArray() << QStringList{"MD2;"} << "1407400" << 1;
 }
 
 void TestCatBridge::wire() {
@@ -280,23 +298,40 @@ void TestCatBridge::portEvents_data() {
     QTest::addColumn<int>("event");
     QTest::addColumn<QString>("flag");  // empty: none
     QTest::addColumn<QString>("comStat");
-    QTest::newRow("break") << 1001 << "gCatBreak" << "";
-    QTest::newRow("frame") << 1004 << "gComm2RXFrame" << "Com2 Error";
-    QTest::newRow("overrun") << 1006 << "gComm2RXOverrun" << "Com2 Error";
-    QTest::newRow("rx overflow") << 1008 << "gComm2RXOverflow" << "Com2 Error";
-    QTest::newRow("parity") << 1009 << "gComm2RXParity" << "Com2 Error";
-    QTest::newRow("tx full") << 1010 << "gComm2TXFull" << "Com2 Error";
-    QTest::newRow("dcb") << 1011 << "gComm2DCBError" << "Com2 Error";
-    QTest::newRow("cts") << 3 << "gComm2EvCTS" << "";
-    QTest::newRow("dsr") << 4 << "gComm2EvDSR" << "";
-    QTest::newRow("cd") << 5 << "gComm2EvCD" << "";
-    QTest::newRow("ring") << 6 << "" << "";
-    QTest::newRow("eof") << 7 << "" << "";
-    QTest::newRow("send") << 1 << "" << "";
-    QTest::newRow("cts timeout") << 1002 << "" << "";
-    QTest::newRow("dsr timeout") << 1003 << "" << "";
-    QTest::newRow("cd timeout") << 1007 << "" << "";
-    QTest::newRow("unknown") << 4242 << "" << "";
+    QTest::newRow("break") << 1001 << "gCatBreak"
+                           << "";
+    QTest::newRow("frame") << 1004 << "gComm2RXFrame"
+                           << "Com2 Error";
+    QTest::newRow("overrun") << 1006 << "gComm2RXOverrun"
+                             << "Com2 Error";
+    QTest::newRow("rx overflow") << 1008 << "gComm2RXOverflow"
+                                 << "Com2 Error";
+    QTest::newRow("parity") << 1009 << "gComm2RXParity"
+                            << "Com2 Error";
+    QTest::newRow("tx full") << 1010 << "gComm2TXFull"
+                             << "Com2 Error";
+    QTest::newRow("dcb") << 1011 << "gComm2DCBError"
+                         << "Com2 Error";
+    QTest::newRow("cts") << 3 << "gComm2EvCTS"
+                         << "";
+    QTest::newRow("dsr") << 4 << "gComm2EvDSR"
+                         << "";
+    QTest::newRow("cd") << 5 << "gComm2EvCD"
+                        << "";
+    QTest::newRow("ring") << 6 << ""
+                          << "";
+    QTest::newRow("eof") << 7 << ""
+                         << "";
+    QTest::newRow("send") << 1 << ""
+                          << "";
+    QTest::newRow("cts timeout") << 1002 << ""
+                                 << "";
+    QTest::newRow("dsr timeout") << 1003 << ""
+                                 << "";
+    QTest::newRow("cd timeout") << 1007 << ""
+                                << "";
+    QTest::newRow("unknown") << 4242 << ""
+                             << "";
 }
 
 void TestCatBridge::portEvents() {
@@ -468,7 +503,6 @@ void TestCatBridge::handlerRemovedWithBridge() {
     QCOMPARE(panel.inputs.size(), size_t(1));
 }
 
-
 // Sets received before CatCmd runs: the latest of each kind replaces the one
 // waiting and takes its own place in the order; queries keep theirs.
 void TestCatBridge::latestSetOfEachKindKept() {
@@ -539,8 +573,8 @@ void TestCatBridge::setsWaitForTheHeartbeat_data() {
         << QByteArray("MD;MD1;MD;") << 0.7 << true << QStringList{"MD2;"};
     QTest::newRow("mode set, heartbeat due in 1.5 s")
         << QByteArray("MD;MD1;MD;") << 1.5 << false << QStringList{"MD2;", "MD1;"};
-    QTest::newRow("queries never wait") << QByteArray("FA;MD;") << 0.0 << false
-                                        << QStringList{"FA00014074000;", "MD2;"};
+    QTest::newRow("queries never wait")
+        << QByteArray("FA;MD;") << 0.0 << false << QStringList{"FA00014074000;", "MD2;"};
 }
 
 void TestCatBridge::setsWaitForTheHeartbeat() {
@@ -583,8 +617,8 @@ void TestCatBridge::quietLineEndsUnfinishedCommand_data() {
         << junk << 0.06 << QStringList{"FA00014074000;"};
     QTest::newRow("4000 F and A, 100 ms quiet")
         << QByteArray(4000, 'F').replace("FF", "FA") << 0.1 << QStringList{"FA00014074000;"};
-    QTest::newRow("split set, 30 ms quiet: completed") << QByteArray("FA00007") << 0.03
-                                                       << QStringList{};
+    QTest::newRow("split set, 30 ms quiet: completed")
+        << QByteArray("FA00007") << 0.03 << QStringList{};
 }
 
 void TestCatBridge::quietLineEndsUnfinishedCommand() {

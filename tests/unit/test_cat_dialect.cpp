@@ -19,14 +19,14 @@ namespace {
 // A request as the radio would get it: "F" + seven digits, or the mode code.
 QString describe(const CatAction& a) {
     switch (a.kind) {
-    case CatAction::Kind::FreqSet:
-        return "F" + QString::fromStdString(a.value);
-    case CatAction::Kind::ModeSet:
-        return QString::fromStdString(a.value);
-    case CatAction::Kind::FreqQuery:
-        return "query FA";
-    case CatAction::Kind::ModeQuery:
-        return "query MD";
+        case CatAction::Kind::FreqSet:
+            return "F" + QString::fromStdString(a.value);
+        case CatAction::Kind::ModeSet:
+            return QString::fromStdString(a.value);
+        case CatAction::Kind::FreqQuery:
+            return "query FA";
+        case CatAction::Kind::ModeQuery:
+            return "query MD";
     }
     return {};
 }
@@ -50,7 +50,9 @@ RadioState stateWith(const QString& freq, const QString& mode) {
     return st;
 }
 
-QByteArray bytes(std::string_view s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+QByteArray bytes(std::string_view s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 bool isWellFormedAnswer(const std::string& a) {
     static const QRegularExpression re("^(FA000[0-9]{7}0;|MD[12356A9];)$");
@@ -70,7 +72,7 @@ bool isWellFormedRequest(const CatAction& a) {
 
 class TestCatDialect : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void serve_data();
     void serve();
     void commandShapes_data();
@@ -101,98 +103,186 @@ void TestCatDialect::serve_data() {
     auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
 
     // Frequency query.
-    row("FA 14.074") << QByteArray("FA;") << QByteArray() << f14 << "M1" << "OFF" << QStringList{"FA00014074000;"} << none;
-    row("FA 7.000") << QByteArray("FA;") << QByteArray() << "F0700000" << "M1" << "OFF" << QStringList{"FA00007000000;"} << none;
-    row("FA 29.99999") << QByteArray("FA;") << QByteArray() << "F2999999" << "M1" << "OFF" << QStringList{"FA00029999990;"} << none;
-    row("FA blanks before first report") << QByteArray("FA;") << QByteArray() << "        " << "M1" << "OFF" << none << none;
-    row("FA short report") << QByteArray("FA;") << QByteArray() << "F140740 " << "M1" << "OFF" << none << none;
-    row("FA report with letter") << QByteArray("FA;") << QByteArray() << "F14O7400" << "M1" << "OFF" << none << none;
-    row("FA report with parity mark") << QByteArray("FA;") << QByteArray() << "F14:7400" << "M1" << "OFF" << none << none;
-    row("FA twice") << QByteArray("FA;FA;") << QByteArray() << f14 << "M1" << "OFF" << QStringList{"FA00014074000;", "FA00014074000;"} << none;
+    row("FA 14.074") << QByteArray("FA;") << QByteArray() << f14 << "M1"
+                     << "OFF" << QStringList{"FA00014074000;"} << none;
+    row("FA 7.000") << QByteArray("FA;") << QByteArray() << "F0700000"
+                    << "M1"
+                    << "OFF" << QStringList{"FA00007000000;"} << none;
+    row("FA 29.99999") << QByteArray("FA;") << QByteArray() << "F2999999"
+                       << "M1"
+                       << "OFF" << QStringList{"FA00029999990;"} << none;
+    row("FA blanks before first report") << QByteArray("FA;") << QByteArray() << "        "
+                                         << "M1"
+                                         << "OFF" << none << none;
+    row("FA short report") << QByteArray("FA;") << QByteArray() << "F140740 "
+                           << "M1"
+                           << "OFF" << none << none;
+    row("FA report with letter") << QByteArray("FA;") << QByteArray() << "F14O7400"
+                                 << "M1"
+                                 << "OFF" << none << none;
+    row("FA report with parity mark") << QByteArray("FA;") << QByteArray() << "F14:7400"
+                                      << "M1"
+                                      << "OFF" << none << none;
+    row("FA twice") << QByteArray("FA;FA;") << QByteArray() << f14 << "M1"
+                    << "OFF" << QStringList{"FA00014074000;", "FA00014074000;"} << none;
 
     // Frequency set.
-    row("set 14.074") << QByteArray("FA00014074000;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"F1407400"};
-    row("set 7.074") << QByteArray("FA00007074000;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"F0707400"};
-    row("set drops 1 Hz digit") << QByteArray("FA00014074009;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"F1407400"};
-    row("set seven digits") << QByteArray("FA0001407400;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"F1407400"};
-    row("set lowest") << QByteArray("FA00001600000;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"F0160000"};
-    row("set highest") << QByteArray("FA00029999999;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"F2999999"};
-    row("set just below range") << QByteArray("FA00001599999;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set just above range") << QByteArray("FA00030000000;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set 400 MHz") << QByteArray("FA00040000000;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set zero") << QByteArray("FA00000000000;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set five digits") << QByteArray("FA00014074;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set six digits") << QByteArray("FA000140740;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set nine digits") << QByteArray("FA000140740000;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set over-long") << QByteArray("FA00014074000000000000;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set trailing letter") << QByteArray("FA0001407400X;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set blank inside") << QByteArray("FA000 1407400;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set decimal point") << QByteArray("FA00014.07400;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set without three zeros") << QByteArray("FA01014074000;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set bare FA000") << QByteArray("FA000;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("set then query sees given state") << QByteArray("FA00007074000;FA;") << QByteArray() << f14 << "M1" << "OFF" << QStringList{"FA00014074000;"} << QStringList{"F0707400"};
+    row("set 14.074") << QByteArray("FA00014074000;") << QByteArray() << f14 << "M1"
+                      << "OFF" << none << QStringList{"F1407400"};
+    row("set 7.074") << QByteArray("FA00007074000;") << QByteArray() << f14 << "M1"
+                     << "OFF" << none << QStringList{"F0707400"};
+    row("set drops 1 Hz digit") << QByteArray("FA00014074009;") << QByteArray() << f14 << "M1"
+                                << "OFF" << none << QStringList{"F1407400"};
+    row("set seven digits") << QByteArray("FA0001407400;") << QByteArray() << f14 << "M1"
+                            << "OFF" << none << QStringList{"F1407400"};
+    row("set lowest") << QByteArray("FA00001600000;") << QByteArray() << f14 << "M1"
+                      << "OFF" << none << QStringList{"F0160000"};
+    row("set highest") << QByteArray("FA00029999999;") << QByteArray() << f14 << "M1"
+                       << "OFF" << none << QStringList{"F2999999"};
+    row("set just below range") << QByteArray("FA00001599999;") << QByteArray() << f14 << "M1"
+                                << "OFF" << none << none;
+    row("set just above range") << QByteArray("FA00030000000;") << QByteArray() << f14 << "M1"
+                                << "OFF" << none << none;
+    row("set 400 MHz") << QByteArray("FA00040000000;") << QByteArray() << f14 << "M1"
+                       << "OFF" << none << none;
+    row("set zero") << QByteArray("FA00000000000;") << QByteArray() << f14 << "M1"
+                    << "OFF" << none << none;
+    row("set five digits") << QByteArray("FA00014074;") << QByteArray() << f14 << "M1"
+                           << "OFF" << none << none;
+    row("set six digits") << QByteArray("FA000140740;") << QByteArray() << f14 << "M1"
+                          << "OFF" << none << none;
+    row("set nine digits") << QByteArray("FA000140740000;") << QByteArray() << f14 << "M1"
+                           << "OFF" << none << none;
+    row("set over-long") << QByteArray("FA00014074000000000000;") << QByteArray() << f14 << "M1"
+                         << "OFF" << none << none;
+    row("set trailing letter") << QByteArray("FA0001407400X;") << QByteArray() << f14 << "M1"
+                               << "OFF" << none << none;
+    row("set blank inside") << QByteArray("FA000 1407400;") << QByteArray() << f14 << "M1"
+                            << "OFF" << none << none;
+    row("set decimal point") << QByteArray("FA00014.07400;") << QByteArray() << f14 << "M1"
+                             << "OFF" << none << none;
+    row("set without three zeros") << QByteArray("FA01014074000;") << QByteArray() << f14 << "M1"
+                                   << "OFF" << none << none;
+    row("set bare FA000") << QByteArray("FA000;") << QByteArray() << f14 << "M1"
+                          << "OFF" << none << none;
+    row("set then query sees given state")
+        << QByteArray("FA00007074000;FA;") << QByteArray() << f14 << "M1"
+        << "OFF" << QStringList{"FA00014074000;"} << QStringList{"F0707400"};
 
     // Mode query.
-    row("MD USB") << QByteArray("MD;") << QByteArray() << f14 << "M1" << "OFF" << QStringList{"MD2;"} << none;
-    row("MD LSB") << QByteArray("MD;") << QByteArray() << f14 << "M2" << "OFF" << QStringList{"MD1;"} << none;
-    row("MD AME") << QByteArray("MD;") << QByteArray() << f14 << "M3" << "OFF" << QStringList{"MD5;"} << none;
-    row("MD CW") << QByteArray("MD;") << QByteArray() << f14 << "M4" << "OFF" << QStringList{"MD3;"} << none;
-    row("MD before first report") << QByteArray("MD;") << QByteArray() << f14 << "  " << "OFF" << none << none;
-    row("MD unknown mode") << QByteArray("MD;") << QByteArray() << f14 << "M5" << "OFF" << none << none;
-    row("MD lower case report") << QByteArray("MD;") << QByteArray() << f14 << "m1" << "OFF" << none << none;
-    row("MD PSK") << QByteArray("MD;") << QByteArray() << f14 << "M1" << "PSK" << QStringList{"MDA;"} << none;
-    row("MD FSK") << QByteArray("MD;") << QByteArray() << f14 << "M2" << "FSK" << QStringList{"MD9;"} << none;
-    row("MD RTTY") << QByteArray("MD;") << QByteArray() << f14 << "M2" << "RTTY" << QStringList{"MD6;"} << none;
-    row("MD RTTY without mode report") << QByteArray("MD;") << QByteArray() << f14 << "  " << "RTTY" << QStringList{"MD6;"} << none;
-    row("MD empty preset follows mode") << QByteArray("MD;") << QByteArray() << f14 << "M4" << "" << QStringList{"MD3;"} << none;
-    row("MD odd preset follows mode") << QByteArray("MD;") << QByteArray() << f14 << "M3" << "psk" << QStringList{"MD5;"} << none;
-    row("MD odd preset unknown mode") << QByteArray("MD;") << QByteArray() << f14 << "  " << "OLIVIA" << none << none;
+    row("MD USB") << QByteArray("MD;") << QByteArray() << f14 << "M1"
+                  << "OFF" << QStringList{"MD2;"} << none;
+    row("MD LSB") << QByteArray("MD;") << QByteArray() << f14 << "M2"
+                  << "OFF" << QStringList{"MD1;"} << none;
+    row("MD AME") << QByteArray("MD;") << QByteArray() << f14 << "M3"
+                  << "OFF" << QStringList{"MD5;"} << none;
+    row("MD CW") << QByteArray("MD;") << QByteArray() << f14 << "M4"
+                 << "OFF" << QStringList{"MD3;"} << none;
+    row("MD before first report") << QByteArray("MD;") << QByteArray() << f14 << "  "
+                                  << "OFF" << none << none;
+    row("MD unknown mode") << QByteArray("MD;") << QByteArray() << f14 << "M5"
+                           << "OFF" << none << none;
+    row("MD lower case report") << QByteArray("MD;") << QByteArray() << f14 << "m1"
+                                << "OFF" << none << none;
+    row("MD PSK") << QByteArray("MD;") << QByteArray() << f14 << "M1"
+                  << "PSK" << QStringList{"MDA;"} << none;
+    row("MD FSK") << QByteArray("MD;") << QByteArray() << f14 << "M2"
+                  << "FSK" << QStringList{"MD9;"} << none;
+    row("MD RTTY") << QByteArray("MD;") << QByteArray() << f14 << "M2"
+                   << "RTTY" << QStringList{"MD6;"} << none;
+    row("MD RTTY without mode report") << QByteArray("MD;") << QByteArray() << f14 << "  "
+                                       << "RTTY" << QStringList{"MD6;"} << none;
+    row("MD empty preset follows mode") << QByteArray("MD;") << QByteArray() << f14 << "M4"
+                                        << "" << QStringList{"MD3;"} << none;
+    row("MD odd preset follows mode") << QByteArray("MD;") << QByteArray() << f14 << "M3"
+                                      << "psk" << QStringList{"MD5;"} << none;
+    row("MD odd preset unknown mode") << QByteArray("MD;") << QByteArray() << f14 << "  "
+                                      << "OLIVIA" << none << none;
 
     // Mode set.
-    row("MD1 LSB") << QByteArray("MD1;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"M2"};
-    row("MD2 USB") << QByteArray("MD2;") << QByteArray() << f14 << "M2" << "OFF" << none << QStringList{"M1"};
-    row("MD3 CW") << QByteArray("MD3;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"M4"};
-    row("MD5 AME") << QByteArray("MD5;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"M3"};
-    row("MD2 while USB still requested") << QByteArray("MD2;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"M1"};
-    row("MD0 Yaesu query") << QByteArray("MD0;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("MD4") << QByteArray("MD4;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("MD6 FSK") << QByteArray("MD6;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("MD9") << QByteArray("MD9;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("MDA") << QByteArray("MDA;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("MD two digits") << QByteArray("MD12;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("MD0 then MD") << QByteArray("MD1;MD0;MD;") << QByteArray() << f14 << "M4" << "OFF" << QStringList{"MD3;"} << QStringList{"M2"};
+    row("MD1 LSB") << QByteArray("MD1;") << QByteArray() << f14 << "M1"
+                   << "OFF" << none << QStringList{"M2"};
+    row("MD2 USB") << QByteArray("MD2;") << QByteArray() << f14 << "M2"
+                   << "OFF" << none << QStringList{"M1"};
+    row("MD3 CW") << QByteArray("MD3;") << QByteArray() << f14 << "M1"
+                  << "OFF" << none << QStringList{"M4"};
+    row("MD5 AME") << QByteArray("MD5;") << QByteArray() << f14 << "M1"
+                   << "OFF" << none << QStringList{"M3"};
+    row("MD2 while USB still requested") << QByteArray("MD2;") << QByteArray() << f14 << "M1"
+                                         << "OFF" << none << QStringList{"M1"};
+    row("MD0 Yaesu query") << QByteArray("MD0;") << QByteArray() << f14 << "M1"
+                           << "OFF" << none << none;
+    row("MD4") << QByteArray("MD4;") << QByteArray() << f14 << "M1"
+               << "OFF" << none << none;
+    row("MD6 FSK") << QByteArray("MD6;") << QByteArray() << f14 << "M1"
+                   << "OFF" << none << none;
+    row("MD9") << QByteArray("MD9;") << QByteArray() << f14 << "M1"
+               << "OFF" << none << none;
+    row("MDA") << QByteArray("MDA;") << QByteArray() << f14 << "M1"
+               << "OFF" << none << none;
+    row("MD two digits") << QByteArray("MD12;") << QByteArray() << f14 << "M1"
+                         << "OFF" << none << none;
+    row("MD0 then MD") << QByteArray("MD1;MD0;MD;") << QByteArray() << f14 << "M4"
+                       << "OFF" << QStringList{"MD3;"} << QStringList{"M2"};
 
     // Ignored shapes.
-    row("IF") << QByteArray("IF;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("ID") << QByteArray("ID;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("PS") << QByteArray("PS;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("FB") << QByteArray("FB;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("fa lower case") << QByteArray("fa;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("Fa mixed case") << QByteArray("Fa;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("md lower case") << QByteArray("md;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("FA with blank") << QByteArray("FA ;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("blank before FA") << QByteArray(" FA;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("FA with CR LF") << QByteArray("\r\nFA;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("only separators") << QByteArray(";;;;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("NUL in command") << QByteArray("F\0A;", 4) << QByteArray() << f14 << "M1" << "OFF" << none << none;
-    row("0xFF command") << QByteArray("\xff\xff;") << QByteArray() << f14 << "M1" << "OFF" << none << none;
+    row("IF") << QByteArray("IF;") << QByteArray() << f14 << "M1"
+              << "OFF" << none << none;
+    row("ID") << QByteArray("ID;") << QByteArray() << f14 << "M1"
+              << "OFF" << none << none;
+    row("PS") << QByteArray("PS;") << QByteArray() << f14 << "M1"
+              << "OFF" << none << none;
+    row("FB") << QByteArray("FB;") << QByteArray() << f14 << "M1"
+              << "OFF" << none << none;
+    row("fa lower case") << QByteArray("fa;") << QByteArray() << f14 << "M1"
+                         << "OFF" << none << none;
+    row("Fa mixed case") << QByteArray("Fa;") << QByteArray() << f14 << "M1"
+                         << "OFF" << none << none;
+    row("md lower case") << QByteArray("md;") << QByteArray() << f14 << "M1"
+                         << "OFF" << none << none;
+    row("FA with blank") << QByteArray("FA ;") << QByteArray() << f14 << "M1"
+                         << "OFF" << none << none;
+    row("blank before FA") << QByteArray(" FA;") << QByteArray() << f14 << "M1"
+                           << "OFF" << none << none;
+    row("FA with CR LF") << QByteArray("\r\nFA;") << QByteArray() << f14 << "M1"
+                         << "OFF" << none << none;
+    row("only separators") << QByteArray(";;;;") << QByteArray() << f14 << "M1"
+                           << "OFF" << none << none;
+    row("NUL in command") << QByteArray("F\0A;", 4) << QByteArray() << f14 << "M1"
+                          << "OFF" << none << none;
+    row("0xFF command") << QByteArray("\xff\xff;") << QByteArray() << f14 << "M1"
+                        << "OFF" << none << none;
 
     // Several commands in one receive.
-    row(";;FA;") << QByteArray(";;FA;") << QByteArray() << f14 << "M1" << "OFF" << QStringList{"FA00014074000;"} << none;
-    row("FA;MD;") << QByteArray("FA;MD;") << QByteArray() << f14 << "M2" << "OFF" << QStringList{"FA00014074000;", "MD1;"} << none;
-    row("MD;FA;") << QByteArray("MD;FA;") << QByteArray() << f14 << "M2" << "OFF" << QStringList{"MD1;", "FA00014074000;"} << none;
-    row("FA;IF;MD;") << QByteArray("FA;IF;MD;") << QByteArray() << f14 << "M1" << "OFF" << QStringList{"FA00014074000;", "MD2;"} << none;
-    row("sets in order") << QByteArray("MD3;FA00007074000;MD1;") << QByteArray() << f14 << "M1" << "OFF" << none << QStringList{"M4", "F0707400", "M2"};
+    row(";;FA;") << QByteArray(";;FA;") << QByteArray() << f14 << "M1"
+                 << "OFF" << QStringList{"FA00014074000;"} << none;
+    row("FA;MD;") << QByteArray("FA;MD;") << QByteArray() << f14 << "M2"
+                  << "OFF" << QStringList{"FA00014074000;", "MD1;"} << none;
+    row("MD;FA;") << QByteArray("MD;FA;") << QByteArray() << f14 << "M2"
+                  << "OFF" << QStringList{"MD1;", "FA00014074000;"} << none;
+    row("FA;IF;MD;") << QByteArray("FA;IF;MD;") << QByteArray() << f14 << "M1"
+                     << "OFF" << QStringList{"FA00014074000;", "MD2;"} << none;
+    row("sets in order") << QByteArray("MD3;FA00007074000;MD1;") << QByteArray() << f14 << "M1"
+                         << "OFF" << none << QStringList{"M4", "F0707400", "M2"};
 
     // Across two receives.
-    row("set split 10+4") << QByteArray("FA00007074") << QByteArray("000;") << f14 << "M1" << "OFF" << none << QStringList{"F0707400"};
-    row("set split before ;") << QByteArray("FA00007074000") << QByteArray(";") << f14 << "M1" << "OFF" << none << QStringList{"F0707400"};
-    row("FA split F|A;") << QByteArray("F") << QByteArray("A;") << f14 << "M1" << "OFF" << QStringList{"FA00014074000;"} << none;
-    row("FA;M|D;") << QByteArray("FA;M") << QByteArray("D;") << f14 << "M1" << "OFF" << QStringList{"FA00014074000;", "MD2;"} << none;
-    row("complete then complete") << QByteArray("FA;") << QByteArray("MD;") << f14 << "M3" << "OFF" << QStringList{"FA00014074000;", "MD5;"} << none;
-    row("unfinished tail then separator") << QByteArray("FA") << QByteArray(";;FA;") << f14 << "M1" << "OFF" << QStringList{"FA00014074000;", "FA00014074000;"} << none;
-    row("tail completes garbage") << QByteArray("X") << QByteArray("FA;") << f14 << "M1" << "OFF" << none << none;
-    row("never completed") << QByteArray("FA;MD") << QByteArray("") << f14 << "M1" << "OFF" << QStringList{"FA00014074000;"} << none;
+    row("set split 10+4") << QByteArray("FA00007074") << QByteArray("000;") << f14 << "M1"
+                          << "OFF" << none << QStringList{"F0707400"};
+    row("set split before ;") << QByteArray("FA00007074000") << QByteArray(";") << f14 << "M1"
+                              << "OFF" << none << QStringList{"F0707400"};
+    row("FA split F|A;") << QByteArray("F") << QByteArray("A;") << f14 << "M1"
+                         << "OFF" << QStringList{"FA00014074000;"} << none;
+    row("FA;M|D;") << QByteArray("FA;M") << QByteArray("D;") << f14 << "M1"
+                   << "OFF" << QStringList{"FA00014074000;", "MD2;"} << none;
+    row("complete then complete") << QByteArray("FA;") << QByteArray("MD;") << f14 << "M3"
+                                  << "OFF" << QStringList{"FA00014074000;", "MD5;"} << none;
+    row("unfinished tail then separator")
+        << QByteArray("FA") << QByteArray(";;FA;") << f14 << "M1"
+        << "OFF" << QStringList{"FA00014074000;", "FA00014074000;"} << none;
+    row("tail completes garbage") << QByteArray("X") << QByteArray("FA;") << f14 << "M1"
+                                  << "OFF" << none << none;
+    row("never completed") << QByteArray("FA;MD") << QByteArray("") << f14 << "M1"
+                           << "OFF" << QStringList{"FA00014074000;"} << none;
 }
 
 void TestCatDialect::serve() {
@@ -417,28 +507,29 @@ void TestCatDialect::randomBytesNeverAnswerWrongly() {
         for (int r = 0; r < receives; ++r) {
             std::string text;
             switch (rng() % 5) {
-            case 0:
-                text.assign(rng() % 6000, ';');
-                break;
-            case 1:
-                for (unsigned i = rng() % 3000; i > 0; --i) text += "FA";
-                break;
-            case 2:
-                text.assign(rng() % 200, '\0');
-                text += std::string(rng() % 200, '\xff');
-                break;
-            default:
-                for (unsigned i = rng() % 5000; i > 0; --i) {
-                    unsigned pick = rng() % 4;
-                    // Half from the dialect's own characters, half any byte.
-                    text += pick < 2 ? "FAMD0123;"[rng() % 9] : static_cast<char>(rng() % 256);
-                }
-                break;
+                case 0:
+                    text.assign(rng() % 6000, ';');
+                    break;
+                case 1:
+                    for (unsigned i = rng() % 3000; i > 0; --i) text += "FA";
+                    break;
+                case 2:
+                    text.assign(rng() % 200, '\0');
+                    text += std::string(rng() % 200, '\xff');
+                    break;
+                default:
+                    for (unsigned i = rng() % 5000; i > 0; --i) {
+                        unsigned pick = rng() % 4;
+                        // Half from the dialect's own characters, half any byte.
+                        text += pick < 2 ? "FAMD0123;"[rng() % 9] : static_cast<char>(rng() % 256);
+                    }
+                    break;
             }
             CatResult res = serveCat(input, text, st, rng() % 2 ? "OFF" : "RTTY");
             for (const std::string& a : res.answers) {
                 if (!isWellFormedAnswer(a))
-                    qWarning("seed %u round %d answer %s", seed, round, bytes(a).toHex().constData());
+                    qWarning("seed %u round %d answer %s", seed, round,
+                             bytes(a).toHex().constData());
                 QVERIFY(isWellFormedAnswer(a));
             }
             for (const CatAction& a : res.requests) QVERIFY(isWellFormedRequest(a));

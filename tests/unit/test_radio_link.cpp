@@ -9,7 +9,7 @@ using namespace tolvane::test;
 
 class TestRadioLink : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void sendWritesAndPauses_data();
     void sendWritesAndPauses();
     void stuckTransmitDropsCommand();

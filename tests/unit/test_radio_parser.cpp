@@ -11,7 +11,7 @@ using namespace tolvane::test;
 
 class TestRadioParser : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void storesReports_data();
     void storesReports();
     void rewritesLineFeeds_data();
@@ -29,33 +29,60 @@ void TestRadioParser::storesReports_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("freq") << QByteArray("F1407400\n") << "F" << "F1407400";
-    QTest::newRow("freq six digits padded") << QByteArray("F123456\n") << "F" << "F123456 ";
-    QTest::newRow("freq eight digits cut") << QByteArray("F12345678\n") << "F" << "F1234567";
-    QTest::newRow("agc") << QByteArray("A3\n") << "A" << "A3";
-    QTest::newRow("mode") << QByteArray("M2\n") << "M" << "M2";
-    QTest::newRow("mode long cut") << QByteArray("M2xyz\n") << "M" << "M2";
-    QTest::newRow("meter") << QByteArray("D6\n") << "D" << "D6";
-    QTest::newRow("source") << QByteArray("H4\n") << "H" << "H4";
-    QTest::newRow("routing") << QByteArray("\"0\n") << "\"" << "\"0";
-    QTest::newRow("ptt enable") << QByteArray("'1\n") << "'" << "'1";
-    QTest::newRow("speaker") << QByteArray("(0\n") << "(" << "(0";
-    QTest::newRow("comma") << QByteArray(",5\n") << "," << ",5";
-    QTest::newRow("remote") << QByteArray("R1\n") << "R" << "R1";
-    QTest::newRow("amp") << QByteArray("O4\n") << "O" << "O4";
-    QTest::newRow("tune") << QByteArray("T3\n") << "T" << "T3";
-    QTest::newRow("x") << QByteArray("X9\n") << "X" << "X9";
-    QTest::newRow("rf gain") << QByteArray("G32\n") << "G" << "G32";
-    QTest::newRow("clip") << QByteArray("I1\n") << "I" << "I1";
-    QTest::newRow("sidetone") << QByteArray("S1\n") << "S" << "S1";
-    QTest::newRow("vox") << QByteArray("V2\n") << "V" << "V2";
-    QTest::newRow("channel select") << QByteArray("C07\n") << "C" << "C07";
-    QTest::newRow("channel select short") << QByteArray("C\n") << "C" << "C  ";
-    QTest::newRow("bfo") << QByteArray("B095\n") << "B" << "B095";
-    QTest::newRow("channel") << QByteArray("P0707125002\n") << "P" << "P0707125002";
-    QTest::newRow("star") << QByteArray("*1\n") << "*" << "*1";
-    QTest::newRow("fault") << QByteArray("Z3\n") << "Z" << "Z3";
-    QTest::newRow("single letter padded") << QByteArray("A\nM1\n") << "A" << "A ";
+    QTest::newRow("freq") << QByteArray("F1407400\n") << "F"
+                          << "F1407400";
+    QTest::newRow("freq six digits padded") << QByteArray("F123456\n") << "F"
+                                            << "F123456 ";
+    QTest::newRow("freq eight digits cut") << QByteArray("F12345678\n") << "F"
+                                           << "F1234567";
+    QTest::newRow("agc") << QByteArray("A3\n") << "A"
+                         << "A3";
+    QTest::newRow("mode") << QByteArray("M2\n") << "M"
+                          << "M2";
+    QTest::newRow("mode long cut") << QByteArray("M2xyz\n") << "M"
+                                   << "M2";
+    QTest::newRow("meter") << QByteArray("D6\n") << "D"
+                           << "D6";
+    QTest::newRow("source") << QByteArray("H4\n") << "H"
+                            << "H4";
+    QTest::newRow("routing") << QByteArray("\"0\n") << "\""
+                             << "\"0";
+    QTest::newRow("ptt enable") << QByteArray("'1\n") << "'"
+                                << "'1";
+    QTest::newRow("speaker") << QByteArray("(0\n") << "("
+                             << "(0";
+    QTest::newRow("comma") << QByteArray(",5\n") << ","
+                           << ",5";
+    QTest::newRow("remote") << QByteArray("R1\n") << "R"
+                            << "R1";
+    QTest::newRow("amp") << QByteArray("O4\n") << "O"
+                         << "O4";
+    QTest::newRow("tune") << QByteArray("T3\n") << "T"
+                          << "T3";
+    QTest::newRow("x") << QByteArray("X9\n") << "X"
+                       << "X9";
+    QTest::newRow("rf gain") << QByteArray("G32\n") << "G"
+                             << "G32";
+    QTest::newRow("clip") << QByteArray("I1\n") << "I"
+                          << "I1";
+    QTest::newRow("sidetone") << QByteArray("S1\n") << "S"
+                              << "S1";
+    QTest::newRow("vox") << QByteArray("V2\n") << "V"
+                         << "V2";
+    QTest::newRow("channel select") << QByteArray("C07\n") << "C"
+                                    << "C07";
+    QTest::newRow("channel select short") << QByteArray("C\n") << "C"
+                                          << "C  ";
+    QTest::newRow("bfo") << QByteArray("B095\n") << "B"
+                         << "B095";
+    QTest::newRow("channel") << QByteArray("P0707125002\n") << "P"
+                             << "P0707125002";
+    QTest::newRow("star") << QByteArray("*1\n") << "*"
+                          << "*1";
+    QTest::newRow("fault") << QByteArray("Z3\n") << "Z"
+                           << "Z3";
+    QTest::newRow("single letter padded") << QByteArray("A\nM1\n") << "A"
+                                          << "A ";
 }
 
 void TestRadioParser::storesReports() {
@@ -78,24 +105,33 @@ void TestRadioParser::rewritesLineFeeds_data() {
     QTest::addColumn<bool>("freqOk");
     QTest::addColumn<QString>("freq");
     QTest::addColumn<QString>("mode");
-    QTest::newRow("freq and mode") << QByteArray("F1407400\nM2\n") << QByteArray("F1407400<M2<")
-                                   << true << "F1407400" << "M2";
+    QTest::newRow("freq and mode")
+        << QByteArray("F1407400\nM2\n") << QByteArray("F1407400<M2<") << true << "F1407400"
+        << "M2";
     QTest::newRow("partial last line lost")
-        << QByteArray("M2\nF14074") << QByteArray("M2<F14074") << false << "        " << "M2";
+        << QByteArray("M2\nF14074") << QByteArray("M2<F14074") << false << "        "
+        << "M2";
     QTest::newRow("empty lines keep their LF")
-        << QByteArray("\n\nM3\n") << QByteArray("\n\nM3<") << false << "        " << "M3";
-    QTest::newRow("one LF parses nothing") << QByteArray("\n") << QByteArray("\n") << false
-                                           << "        " << "  ";
-    QTest::newRow("one letter parses nothing") << QByteArray("M") << QByteArray("M") << false
-                                               << "        " << "  ";
-    QTest::newRow("lower case ignored") << QByteArray("m2\n") << QByteArray("m2<") << false
-                                        << "        " << "  ";
-    QTest::newRow("unknown letter ignored") << QByteArray("W5\n)\n") << QByteArray("W5<)<")
-                                            << false << "        " << "  ";
-    QTest::newRow("CR kept in payload") << QByteArray("F1407400\r\n") << QByteArray("F1407400\r<")
-                                        << false << "F1407400" << "  ";
-    QTest::newRow("malformed freq") << QByteArray("F12a4567\n") << QByteArray("F12a4567<")
-                                    << false << "F12a4567" << "  ";
+        << QByteArray("\n\nM3\n") << QByteArray("\n\nM3<") << false << "        "
+        << "M3";
+    QTest::newRow("one LF parses nothing")
+        << QByteArray("\n") << QByteArray("\n") << false << "        "
+        << "  ";
+    QTest::newRow("one letter parses nothing")
+        << QByteArray("M") << QByteArray("M") << false << "        "
+        << "  ";
+    QTest::newRow("lower case ignored")
+        << QByteArray("m2\n") << QByteArray("m2<") << false << "        "
+        << "  ";
+    QTest::newRow("unknown letter ignored")
+        << QByteArray("W5\n)\n") << QByteArray("W5<)<") << false << "        "
+        << "  ";
+    QTest::newRow("CR kept in payload")
+        << QByteArray("F1407400\r\n") << QByteArray("F1407400\r<") << false << "F1407400"
+        << "  ";
+    QTest::newRow("malformed freq")
+        << QByteArray("F12a4567\n") << QByteArray("F12a4567<") << false << "F12a4567"
+        << "  ";
 }
 
 void TestRadioParser::rewritesLineFeeds() {

@@ -8,12 +8,14 @@ using namespace tolvane::test;
 
 namespace {
 // Wire text from a readable form: "\n" for LF.
-QByteArray wire(const char* s) { return QByteArray(s); }
+QByteArray wire(const char* s) {
+    return QByteArray(s);
+}
 }  // namespace
 
 class TestRadioSettings : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void routines_data();
     void routines();
     void modeKeys_data();
@@ -43,50 +45,206 @@ void TestRadioSettings::routines_data() {
     QTest::addColumn<QString>("arg");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("freq 14.074") << "SetFreqCmd" << 1 << "M1" << "A2" << "D1" << "'1" << "1407400" << wire("F1407400\n");
-    QTest::newRow("freq six digits") << "SetFreqCmd" << 1 << "M1" << "A2" << "D1" << "'1" << "140740" << wire("");
-    QTest::newRow("freq decimal point") << "SetFreqCmd" << 1 << "M1" << "A2" << "D1" << "'1" << "14.0740" << wire("");
-    QTest::newRow("freq with unknown firmware") << "SetFreqCmd" << 0 << "M1" << "A2" << "D1" << "'1" << "0700000" << wire("F0700000\n");
+    QTest::newRow("freq 14.074") << "SetFreqCmd" << 1 << "M1"
+                                 << "A2"
+                                 << "D1"
+                                 << "'1"
+                                 << "1407400" << wire("F1407400\n");
+    QTest::newRow("freq six digits") << "SetFreqCmd" << 1 << "M1"
+                                     << "A2"
+                                     << "D1"
+                                     << "'1"
+                                     << "140740" << wire("");
+    QTest::newRow("freq decimal point") << "SetFreqCmd" << 1 << "M1"
+                                        << "A2"
+                                        << "D1"
+                                        << "'1"
+                                        << "14.0740" << wire("");
+    QTest::newRow("freq with unknown firmware") << "SetFreqCmd" << 0 << "M1"
+                                                << "A2"
+                                                << "D1"
+                                                << "'1"
+                                                << "0700000" << wire("F0700000\n");
 
-    QTest::newRow("mode LSB from CW v601") << "SetMode" << 1 << "M4" << "A2" << "D1" << "'1" << "M2" << wire("MM\n");
-    QTest::newRow("mode AME from USB nonadapt") << "SetMode" << 3 << "M1" << "A2" << "D1" << "'1" << "M3" << wire("mm\n");
-    QTest::newRow("mode LSB adapt combined") << "SetMode" << 2 << "M1" << "A2" << "D1" << "'1" << "M2" << wire("M2\nF1407400\n");
-    QTest::newRow("mode same sends nothing") << "SetMode" << 1 << "M1" << "A2" << "D1" << "'1" << "M1" << wire("");
-    QTest::newRow("mode empty code v601") << "SetMode" << 1 << "M3" << "A2" << "D1" << "'1" << "" << wire("");
-    QTest::newRow("mode bad code adapt") << "SetMode" << 2 << "M3" << "A2" << "D1" << "'1" << "M9" << wire("");
-    QTest::newRow("mode unknown firmware") << "SetMode" << 0 << "M1" << "A2" << "D1" << "'1" << "M2" << wire("");
+    QTest::newRow("mode LSB from CW v601") << "SetMode" << 1 << "M4"
+                                           << "A2"
+                                           << "D1"
+                                           << "'1"
+                                           << "M2" << wire("MM\n");
+    QTest::newRow("mode AME from USB nonadapt") << "SetMode" << 3 << "M1"
+                                                << "A2"
+                                                << "D1"
+                                                << "'1"
+                                                << "M3" << wire("mm\n");
+    QTest::newRow("mode LSB adapt combined") << "SetMode" << 2 << "M1"
+                                             << "A2"
+                                             << "D1"
+                                             << "'1"
+                                             << "M2" << wire("M2\nF1407400\n");
+    QTest::newRow("mode same sends nothing") << "SetMode" << 1 << "M1"
+                                             << "A2"
+                                             << "D1"
+                                             << "'1"
+                                             << "M1" << wire("");
+    QTest::newRow("mode empty code v601") << "SetMode" << 1 << "M3"
+                                          << "A2"
+                                          << "D1"
+                                          << "'1"
+                                          << "" << wire("");
+    QTest::newRow("mode bad code adapt") << "SetMode" << 2 << "M3"
+                                         << "A2"
+                                         << "D1"
+                                         << "'1"
+                                         << "M9" << wire("");
+    QTest::newRow("mode unknown firmware") << "SetMode" << 0 << "M1"
+                                           << "A2"
+                                           << "D1"
+                                           << "'1"
+                                           << "M2" << wire("");
     // Before any mode report the presses cannot be counted: nothing goes out.
-    QTest::newRow("mode USB before a report v601") << "SetMode" << 1 << "  " << "A2" << "D1" << "'1" << "M1" << wire("");
-    QTest::newRow("mode LSB before a report v601") << "SetMode" << 1 << "  " << "A2" << "D1" << "'1" << "M2" << wire("");
-    QTest::newRow("mode CW before a report nonadapt") << "SetMode" << 3 << "  " << "A2" << "D1" << "'1" << "M4" << wire("");
-    QTest::newRow("mode after a garbled report v601") << "SetMode" << 1 << "M7" << "A2" << "D1" << "'1" << "M1" << wire("");
-    QTest::newRow("mode before a report adapt") << "SetMode" << 2 << "  " << "A2" << "D1" << "'1" << "M2" << wire("M2\nF1407400\n");
+    QTest::newRow("mode USB before a report v601") << "SetMode" << 1 << "  "
+                                                   << "A2"
+                                                   << "D1"
+                                                   << "'1"
+                                                   << "M1" << wire("");
+    QTest::newRow("mode LSB before a report v601") << "SetMode" << 1 << "  "
+                                                   << "A2"
+                                                   << "D1"
+                                                   << "'1"
+                                                   << "M2" << wire("");
+    QTest::newRow("mode CW before a report nonadapt") << "SetMode" << 3 << "  "
+                                                      << "A2"
+                                                      << "D1"
+                                                      << "'1"
+                                                      << "M4" << wire("");
+    QTest::newRow("mode after a garbled report v601") << "SetMode" << 1 << "M7"
+                                                      << "A2"
+                                                      << "D1"
+                                                      << "'1"
+                                                      << "M1" << wire("");
+    QTest::newRow("mode before a report adapt") << "SetMode" << 2 << "  "
+                                                << "A2"
+                                                << "D1"
+                                                << "'1"
+                                                << "M2" << wire("M2\nF1407400\n");
 
-    QTest::newRow("agc slow from fast v601") << "SetAgc" << 1 << "M1" << "A4" << "D1" << "'1" << "A2" << wire("A\n");
-    QTest::newRow("agc slow from fast nonadapt") << "SetAgc" << 3 << "M1" << "A4" << "D1" << "'1" << "A2" << wire("a\n");
-    QTest::newRow("agc fast from slow v601") << "SetAgc" << 1 << "M1" << "A2" << "D1" << "'1" << "A4" << wire("AA\n");
-    QTest::newRow("agc off adapt combined") << "SetAgc" << 2 << "M1" << "A4" << "D1" << "'1" << "A1" << wire("A1\nF1407400\n");
-    QTest::newRow("agc same") << "SetAgc" << 1 << "M1" << "A3" << "D1" << "'1" << "A3" << wire("");
-    QTest::newRow("agc off from fast stepping") << "SetAgc" << 1 << "M1" << "A4" << "D1" << "'1" << "A1" << wire("");
-    QTest::newRow("agc unknown firmware") << "SetAgc" << 0 << "M1" << "A4" << "D1" << "'1" << "A2" << wire("");
-    QTest::newRow("agc before a report v601") << "SetAgc" << 1 << "M1" << "  " << "D1" << "'1" << "A3" << wire("");
-    QTest::newRow("agc before a report nonadapt") << "SetAgc" << 3 << "M1" << "  " << "D1" << "'1" << "A2" << wire("");
-    QTest::newRow("agc from OFF v601") << "SetAgc" << 1 << "M1" << "A1" << "D1" << "'1" << "A2" << wire("A\n");
-    QTest::newRow("agc before a report adapt") << "SetAgc" << 2 << "M1" << "  " << "D1" << "'1" << "A3" << wire("A3\nF1407400\n");
+    QTest::newRow("agc slow from fast v601") << "SetAgc" << 1 << "M1"
+                                             << "A4"
+                                             << "D1"
+                                             << "'1"
+                                             << "A2" << wire("A\n");
+    QTest::newRow("agc slow from fast nonadapt") << "SetAgc" << 3 << "M1"
+                                                 << "A4"
+                                                 << "D1"
+                                                 << "'1"
+                                                 << "A2" << wire("a\n");
+    QTest::newRow("agc fast from slow v601") << "SetAgc" << 1 << "M1"
+                                             << "A2"
+                                             << "D1"
+                                             << "'1"
+                                             << "A4" << wire("AA\n");
+    QTest::newRow("agc off adapt combined") << "SetAgc" << 2 << "M1"
+                                            << "A4"
+                                            << "D1"
+                                            << "'1"
+                                            << "A1" << wire("A1\nF1407400\n");
+    QTest::newRow("agc same") << "SetAgc" << 1 << "M1"
+                              << "A3"
+                              << "D1"
+                              << "'1"
+                              << "A3" << wire("");
+    QTest::newRow("agc off from fast stepping") << "SetAgc" << 1 << "M1"
+                                                << "A4"
+                                                << "D1"
+                                                << "'1"
+                                                << "A1" << wire("");
+    QTest::newRow("agc unknown firmware") << "SetAgc" << 0 << "M1"
+                                          << "A4"
+                                          << "D1"
+                                          << "'1"
+                                          << "A2" << wire("");
+    QTest::newRow("agc before a report v601") << "SetAgc" << 1 << "M1"
+                                              << "  "
+                                              << "D1"
+                                              << "'1"
+                                              << "A3" << wire("");
+    QTest::newRow("agc before a report nonadapt") << "SetAgc" << 3 << "M1"
+                                                  << "  "
+                                                  << "D1"
+                                                  << "'1"
+                                                  << "A2" << wire("");
+    QTest::newRow("agc from OFF v601") << "SetAgc" << 1 << "M1"
+                                       << "A1"
+                                       << "D1"
+                                       << "'1"
+                                       << "A2" << wire("A\n");
+    QTest::newRow("agc before a report adapt") << "SetAgc" << 2 << "M1"
+                                               << "  "
+                                               << "D1"
+                                               << "'1"
+                                               << "A3" << wire("A3\nF1407400\n");
 
-    QTest::newRow("ptt toggle v601 bare") << "TogglePttEnable" << 1 << "M1" << "A2" << "D1" << "'1" << "" << wire("'");
-    QTest::newRow("ptt on nonadapt") << "TogglePttEnable" << 3 << "M1" << "A2" << "D1" << "'0" << "" << wire("'1\n");
-    QTest::newRow("ptt off adapt") << "TogglePttEnable" << 2 << "M1" << "A2" << "D1" << "'1" << "" << wire("'0\n");
-    QTest::newRow("ptt unknown report") << "TogglePttEnable" << 3 << "M1" << "A2" << "D1" << "  " << "" << wire("");
-    QTest::newRow("ptt unknown firmware") << "TogglePttEnable" << 0 << "M1" << "A2" << "D1" << "'0" << "" << wire("");
+    QTest::newRow("ptt toggle v601 bare") << "TogglePttEnable" << 1 << "M1"
+                                          << "A2"
+                                          << "D1"
+                                          << "'1"
+                                          << "" << wire("'");
+    QTest::newRow("ptt on nonadapt") << "TogglePttEnable" << 3 << "M1"
+                                     << "A2"
+                                     << "D1"
+                                     << "'0"
+                                     << "" << wire("'1\n");
+    QTest::newRow("ptt off adapt") << "TogglePttEnable" << 2 << "M1"
+                                   << "A2"
+                                   << "D1"
+                                   << "'1"
+                                   << "" << wire("'0\n");
+    QTest::newRow("ptt unknown report") << "TogglePttEnable" << 3 << "M1"
+                                        << "A2"
+                                        << "D1"
+                                        << "  "
+                                        << "" << wire("");
+    QTest::newRow("ptt unknown firmware") << "TogglePttEnable" << 0 << "M1"
+                                          << "A2"
+                                          << "D1"
+                                          << "'0"
+                                          << "" << wire("");
 
-    QTest::newRow("meter aud from vswr v601") << "SelectMeter" << 1 << "M1" << "A2" << "D6" << "'1" << "D1" << wire("d\n");
-    QTest::newRow("meter vswr from aud v601") << "SelectMeter" << 1 << "M1" << "A2" << "D1" << "'1" << "D6" << wire("ddddd\n");
-    QTest::newRow("meter fwd from line nonadapt") << "SelectMeter" << 3 << "M1" << "A2" << "D2" << "'1" << "D4" << wire("DD\n");
-    QTest::newRow("meter same") << "SelectMeter" << 1 << "M1" << "A2" << "D3" << "'1" << "D3" << wire("");
-    QTest::newRow("meter adapt has no key") << "SelectMeter" << 2 << "M1" << "A2" << "D1" << "'1" << "D4" << wire("");
-    QTest::newRow("meter before a report v601") << "SelectMeter" << 1 << "M1" << "A2" << "  " << "'1" << "D3" << wire("");
-    QTest::newRow("meter before a report nonadapt") << "SelectMeter" << 3 << "M1" << "A2" << "  " << "'1" << "D1" << wire("");
+    QTest::newRow("meter aud from vswr v601") << "SelectMeter" << 1 << "M1"
+                                              << "A2"
+                                              << "D6"
+                                              << "'1"
+                                              << "D1" << wire("d\n");
+    QTest::newRow("meter vswr from aud v601") << "SelectMeter" << 1 << "M1"
+                                              << "A2"
+                                              << "D1"
+                                              << "'1"
+                                              << "D6" << wire("ddddd\n");
+    QTest::newRow("meter fwd from line nonadapt") << "SelectMeter" << 3 << "M1"
+                                                  << "A2"
+                                                  << "D2"
+                                                  << "'1"
+                                                  << "D4" << wire("DD\n");
+    QTest::newRow("meter same") << "SelectMeter" << 1 << "M1"
+                                << "A2"
+                                << "D3"
+                                << "'1"
+                                << "D3" << wire("");
+    QTest::newRow("meter adapt has no key") << "SelectMeter" << 2 << "M1"
+                                            << "A2"
+                                            << "D1"
+                                            << "'1"
+                                            << "D4" << wire("");
+    QTest::newRow("meter before a report v601") << "SelectMeter" << 1 << "M1"
+                                                << "A2"
+                                                << "  "
+                                                << "'1"
+                                                << "D3" << wire("");
+    QTest::newRow("meter before a report nonadapt") << "SelectMeter" << 3 << "M1"
+                                                    << "A2"
+                                                    << "  "
+                                                    << "'1"
+                                                    << "D1" << wire("");
 }
 
 void TestRadioSettings::routines() {
@@ -119,15 +277,33 @@ void TestRadioSettings::modeKeys_data() {
     QTest::addColumn<QString>("report");
     QTest::addColumn<QString>("wanted");
     QTest::addColumn<QString>("keys");
-    QTest::newRow("v601 USB->LSB") << 1 << "M1" << "M2" << "M";
-    QTest::newRow("v601 CW->USB") << 1 << "M4" << "M1" << "M";
-    QTest::newRow("v601 LSB->USB") << 1 << "M2" << "M1" << "MMM";
-    QTest::newRow("nonadapt USB->CW") << 3 << "M1" << "M4" << "mmm";
-    QTest::newRow("adapt") << 2 << "M1" << "M4" << "M4";
-    QTest::newRow("same") << 1 << "M3" << "M3" << "";
-    QTest::newRow("blank report counts as USB") << 1 << "  " << "M2" << "M";
-    QTest::newRow("empty wanted") << 1 << "M3" << "" << "";
-    QTest::newRow("unknown firmware") << 0 << "M1" << "M2" << "";
+    QTest::newRow("v601 USB->LSB") << 1 << "M1"
+                                   << "M2"
+                                   << "M";
+    QTest::newRow("v601 CW->USB") << 1 << "M4"
+                                  << "M1"
+                                  << "M";
+    QTest::newRow("v601 LSB->USB") << 1 << "M2"
+                                   << "M1"
+                                   << "MMM";
+    QTest::newRow("nonadapt USB->CW") << 3 << "M1"
+                                      << "M4"
+                                      << "mmm";
+    QTest::newRow("adapt") << 2 << "M1"
+                           << "M4"
+                           << "M4";
+    QTest::newRow("same") << 1 << "M3"
+                          << "M3"
+                          << "";
+    QTest::newRow("blank report counts as USB") << 1 << "  "
+                                                << "M2"
+                                                << "M";
+    QTest::newRow("empty wanted") << 1 << "M3"
+                                  << ""
+                                  << "";
+    QTest::newRow("unknown firmware") << 0 << "M1"
+                                      << "M2"
+                                      << "";
 }
 
 void TestRadioSettings::modeKeys() {

@@ -22,7 +22,7 @@ void openCatPort(PanelHarness& h) {
 
 class TestWindowCat : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void queriesAndSetsThroughTheLoop_data();
     void queriesAndSetsThroughTheLoop();
     void splitAcrossReceives();
@@ -47,8 +47,8 @@ void TestWindowCat::queriesAndSetsThroughTheLoop_data() {
                               << QByteArray("FA00014074000;") << QByteArray("");
     QTest::newRow("FA set") << int(Firmware::V601) << QByteArray("FA00007074000;") << QByteArray("")
                             << QByteArray("F0707400\n");
-    QTest::newRow("MD1 v601 in USB") << int(Firmware::V601) << QByteArray("MD1;") << QByteArray("")
-                                     << QByteArray("M\n");
+    QTest::newRow("MD1 v601 in USB")
+        << int(Firmware::V601) << QByteArray("MD1;") << QByteArray("") << QByteArray("M\n");
     QTest::newRow("MD1 adapt") << int(Firmware::Adapt) << QByteArray("MD1;") << QByteArray("")
                                << QByteArray("M2\nF1407400\n");
     QTest::newRow("FA then MD") << int(Firmware::NonAdapt) << QByteArray("FA;MD;")
@@ -103,7 +103,10 @@ void TestWindowCat::garbageThenValid() {
     QVERIFY(h.runPasses(3));
     h.radio.takeWritten();
     std::string junk(2000, ';');
-    junk += std::string("\xff\x00\x01" "FAFAFAFA", 11);
+    junk += std::string(
+        "\xff\x00\x01"
+        "FAFAFAFA",
+        11);
     junk += std::string(300, 'F');
     h.cat.inject(junk, 0.0, 0.0001);
     h.runFor(1.0);
@@ -186,7 +189,7 @@ void TestWindowCat::portSetupApplyReopensRadioPort() {
 // the heartbeat's cycle: the radio gets the last one within 3 s, no stale
 // one is replayed, and the heartbeat goes on every 2.2 s meanwhile.
 void TestWindowCat::burstOfSetsKeepsTheHeartbeat_data() {
-    QTest::addColumn<double>("phase");  // seconds after a heartbeat went out
+    QTest::addColumn<double>("phase");    // seconds after a heartbeat went out
     QTest::addColumn<double>("spacing");  // between characters of the burst
     for (double phase : {0.1, 1.4, 1.95}) {
         QTest::addRow("at once, %.2f s after a heartbeat", phase) << phase << 0.0;

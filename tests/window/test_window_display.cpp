@@ -19,7 +19,7 @@ void show(PanelHarness& h, const std::string& reports) {
 
 class TestWindowDisplay : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void reportsShown_data();
     void reportsShown();
@@ -40,7 +40,7 @@ private slots:
     void syncTickTransmitIndication();
     void garbageReportsChangeNothing();
 
-private:
+  private:
     std::unique_ptr<PanelHarness> h_;
 };
 
@@ -58,30 +58,78 @@ void TestWindowDisplay::reportsShown_data() {
     QTest::addColumn<QString>("report");
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("R1") << "R1" << "lblREMOTE" << "REMOTE";
-    QTest::newRow("R0") << "R0" << "lblREMOTE" << "LOCAL";
-    QTest::newRow("A1") << "A1" << "cmbAGC" << "OFF";
-    QTest::newRow("A2") << "A2" << "cmbAGC" << "SLOW";
-    QTest::newRow("A3") << "A3" << "cmbAGC" << "MED";
-    QTest::newRow("A4") << "A4" << "cmbAGC" << "FAST";
-    QTest::newRow("M1") << "M1" << "cmbMode" << "USB";
-    QTest::newRow("M2") << "M2" << "cmbMode" << "LSB";
-    QTest::newRow("M3") << "M3" << "cmbMode" << "AME";
-    QTest::newRow("M4") << "M4" << "cmbMode" << "CW";
-    QTest::newRow("remote audio") << "\"0" << "cmbSource" << "REMOTE";
-    QTest::newRow("I0") << "I0" << "lblClipping" << "OFF";
-    QTest::newRow("I1") << "I1" << "lblClipping" << "ON";
-    QTest::newRow("'0") << "'0" << "lblPTTEn" << "OFF";
-    QTest::newRow("'1") << "'1" << "lblPTTEn" << "ON";
-    QTest::newRow("(0") << "(0" << "lblMute" << "OFF";
-    QTest::newRow("(1") << "(1" << "lblMute" << "ON";
-    QTest::newRow("S0") << "S0" << "lblSideTone" << "OFF";
-    QTest::newRow("S1") << "S1" << "lblSideTone" << "ON";
-    QTest::newRow("V0") << "V0" << "lblVox" << "OFF";
-    QTest::newRow("V1") << "V1" << "lblVox" << "VOICE";
-    QTest::newRow("V2") << "V2" << "lblVox" << "DATA";
-    QTest::newRow("unknown mode keeps") << "M9" << "cmbMode" << "USB";
-    QTest::newRow("unknown vox keeps") << "V7" << "lblVox" << "OFF";
+    QTest::newRow("R1") << "R1"
+                        << "lblREMOTE"
+                        << "REMOTE";
+    QTest::newRow("R0") << "R0"
+                        << "lblREMOTE"
+                        << "LOCAL";
+    QTest::newRow("A1") << "A1"
+                        << "cmbAGC"
+                        << "OFF";
+    QTest::newRow("A2") << "A2"
+                        << "cmbAGC"
+                        << "SLOW";
+    QTest::newRow("A3") << "A3"
+                        << "cmbAGC"
+                        << "MED";
+    QTest::newRow("A4") << "A4"
+                        << "cmbAGC"
+                        << "FAST";
+    QTest::newRow("M1") << "M1"
+                        << "cmbMode"
+                        << "USB";
+    QTest::newRow("M2") << "M2"
+                        << "cmbMode"
+                        << "LSB";
+    QTest::newRow("M3") << "M3"
+                        << "cmbMode"
+                        << "AME";
+    QTest::newRow("M4") << "M4"
+                        << "cmbMode"
+                        << "CW";
+    QTest::newRow("remote audio") << "\"0"
+                                  << "cmbSource"
+                                  << "REMOTE";
+    QTest::newRow("I0") << "I0"
+                        << "lblClipping"
+                        << "OFF";
+    QTest::newRow("I1") << "I1"
+                        << "lblClipping"
+                        << "ON";
+    QTest::newRow("'0") << "'0"
+                        << "lblPTTEn"
+                        << "OFF";
+    QTest::newRow("'1") << "'1"
+                        << "lblPTTEn"
+                        << "ON";
+    QTest::newRow("(0") << "(0"
+                        << "lblMute"
+                        << "OFF";
+    QTest::newRow("(1") << "(1"
+                        << "lblMute"
+                        << "ON";
+    QTest::newRow("S0") << "S0"
+                        << "lblSideTone"
+                        << "OFF";
+    QTest::newRow("S1") << "S1"
+                        << "lblSideTone"
+                        << "ON";
+    QTest::newRow("V0") << "V0"
+                        << "lblVox"
+                        << "OFF";
+    QTest::newRow("V1") << "V1"
+                        << "lblVox"
+                        << "VOICE";
+    QTest::newRow("V2") << "V2"
+                        << "lblVox"
+                        << "DATA";
+    QTest::newRow("unknown mode keeps") << "M9"
+                                        << "cmbMode"
+                                        << "USB";
+    QTest::newRow("unknown vox keeps") << "V7"
+                                       << "lblVox"
+                                       << "OFF";
 }
 
 void TestWindowDisplay::reportsShown() {
@@ -202,10 +250,14 @@ void TestWindowDisplay::ampState_data() {
     QTest::addColumn<QString>("opr");
     QTest::addColumn<long>("oprColour");
     QTest::addColumn<bool>("tuneEnabled");
-    QTest::newRow("O1") << "O1" << "OFF" << long(colour::kWhite) << "" << long(colour::kWhite) << false;
-    QTest::newRow("O2") << "O2" << "ON" << long(colour::kRed) << "Warmup" << long(colour::kYellow) << false;
-    QTest::newRow("O3") << "O3" << "ON" << long(colour::kRed) << "Standby" << long(colour::kGreen) << false;
-    QTest::newRow("O4") << "O4" << "ON" << long(colour::kRed) << "Operate" << long(colour::kRed) << true;
+    QTest::newRow("O1") << "O1"
+                        << "OFF" << long(colour::kWhite) << "" << long(colour::kWhite) << false;
+    QTest::newRow("O2") << "O2"
+                        << "ON" << long(colour::kRed) << "Warmup" << long(colour::kYellow) << false;
+    QTest::newRow("O3") << "O3"
+                        << "ON" << long(colour::kRed) << "Standby" << long(colour::kGreen) << false;
+    QTest::newRow("O4") << "O4"
+                        << "ON" << long(colour::kRed) << "Operate" << long(colour::kRed) << true;
 }
 
 void TestWindowDisplay::ampState() {

@@ -2,16 +2,16 @@
 // and SIGHUP close the window and then run the close handler (the second
 // instance's message just ends the program), and input on the radio and
 // CAT ports is taken as it comes instead of keeping the loop awake.
-#include <QAbstractEventDispatcher>
-#include <QApplication>
-#include <QMessageBox>
-#include <QtTest>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QMessageBox>
+#include <QtTest>
 
 #include <cstring>
 #include <functional>
@@ -39,7 +39,7 @@ bool readable(int fd) {
 // kind is open, raises the signal; when nothing served it after three
 // seconds, closes the windows itself so that the test ends and fails.
 class SignalWhenModal {
-public:
+  public:
     SignalWhenModal(int sig, std::function<bool(QWidget*)> wanted = {})
         : sig_(sig), wanted_(std::move(wanted)) {
         timer_.setInterval(10);
@@ -51,7 +51,7 @@ public:
     QString modalClass;
     std::function<void(QWidget*)> onModal;  // runs once per modal window seen
 
-private:
+  private:
     void tick() {
         QWidget* w = QApplication::activeModalWidget();
         if (w != nullptr && w != seen_) {
@@ -143,7 +143,7 @@ struct PtyEnd {
 
 class TestWindowModal : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase() { installTerminationSignals(); }
     void modalWindowsServeSignals_data();
     void modalWindowsServeSignals();
@@ -152,24 +152,30 @@ private slots:
     void portInputDuringModalWindowIsTaken();
 };
 
-enum Opener { PortSetupMenu, PortSetupStartup, CatSetup, AudioSetup, About, StuckPtt, BoxOverAbout };
+enum Opener {
+    PortSetupMenu,
+    PortSetupStartup,
+    CatSetup,
+    AudioSetup,
+    About,
+    StuckPtt,
+    BoxOverAbout
+};
 
 void TestWindowModal::modalWindowsServeSignals_data() {
     QTest::addColumn<int>("opener");
     QTest::addColumn<int>("sig");
     QTest::addColumn<QString>("window");
-    QTest::newRow("Port Setup from the menu, SIGTERM") << int(PortSetupMenu) << SIGTERM
-                                                       << "tolvane::FrmPortSetup";
-    QTest::newRow("Port Setup at start-up, SIGINT") << int(PortSetupStartup) << SIGINT
-                                                    << "tolvane::FrmPortSetup";
+    QTest::newRow("Port Setup from the menu, SIGTERM")
+        << int(PortSetupMenu) << SIGTERM << "tolvane::FrmPortSetup";
+    QTest::newRow("Port Setup at start-up, SIGINT")
+        << int(PortSetupStartup) << SIGINT << "tolvane::FrmPortSetup";
     QTest::newRow("CAT Setup, SIGHUP") << int(CatSetup) << SIGHUP << "tolvane::FrmCATSetup";
-    QTest::newRow("Audio Setup, SIGTERM") << int(AudioSetup) << SIGTERM
-                                          << "tolvane::FrmAudioSetup";
+    QTest::newRow("Audio Setup, SIGTERM") << int(AudioSetup) << SIGTERM << "tolvane::FrmAudioSetup";
     QTest::newRow("About, SIGINT") << int(About) << SIGINT << "tolvane::FrmHelp";
-    QTest::newRow("stuck push-to-talk message, SIGHUP") << int(StuckPtt) << SIGHUP
-                                                        << "QMessageBox";
-    QTest::newRow("message box over the About box, SIGTERM") << int(BoxOverAbout) << SIGTERM
-                                                             << "QMessageBox";
+    QTest::newRow("stuck push-to-talk message, SIGHUP") << int(StuckPtt) << SIGHUP << "QMessageBox";
+    QTest::newRow("message box over the About box, SIGTERM")
+        << int(BoxOverAbout) << SIGTERM << "QMessageBox";
 }
 
 void TestWindowModal::modalWindowsServeSignals() {
@@ -196,28 +202,28 @@ void TestWindowModal::modalWindowsServeSignals() {
         };
     }
     switch (opener) {
-    case PortSetupMenu:
-        ui->mnuPortSetup->trigger();
-        break;
-    case PortSetupStartup:
-        QFile::remove("PortSetup.txt");
-        QCOMPARE(rig.c->step(S::Prepare), S::OpenPort);
-        break;
-    case CatSetup:
-        ui->mnuCATSetup->trigger();
-        break;
-    case AudioSetup:
-        ui->mnuAudioSetup->trigger();
-        break;
-    case About:
-    case BoxOverAbout:
-        ui->mnuHelpAbout->trigger();
-        break;
-    case StuckPtt:
-        rig.c->state().st.gExtPttEnabled = true;
-        rig.radio.setDsr(false);
-        rig.c->step(S::LoopEntry);
-        break;
+        case PortSetupMenu:
+            ui->mnuPortSetup->trigger();
+            break;
+        case PortSetupStartup:
+            QFile::remove("PortSetup.txt");
+            QCOMPARE(rig.c->step(S::Prepare), S::OpenPort);
+            break;
+        case CatSetup:
+            ui->mnuCATSetup->trigger();
+            break;
+        case AudioSetup:
+            ui->mnuAudioSetup->trigger();
+            break;
+        case About:
+        case BoxOverAbout:
+            ui->mnuHelpAbout->trigger();
+            break;
+        case StuckPtt:
+            rig.c->state().st.gExtPttEnabled = true;
+            rig.radio.setDsr(false);
+            rig.c->step(S::LoopEntry);
+            break;
     }
     QVERIFY(raiser.raised);
     QCOMPARE(raiser.modalClass, window);

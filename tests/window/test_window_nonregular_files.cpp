@@ -2,13 +2,13 @@
 // place of a settings file is never opened, counts as missing and is named
 // on the information line once start-up is done. A watchdog alarm turns a
 // start-up that would block on a FIFO into a failure instead of a hang.
-#include <QtTest>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <QtTest>
 
 #include "panel_harness.h"
 #include "radio_fixture.h"
@@ -23,7 +23,7 @@ void onAlarm(int) {}
 // While it lives, a call that blocks is interrupted after `seconds`, and
 // every second after that (so that each of several blocking opens ends).
 class Watchdog {
-public:
+  public:
     explicit Watchdog(int seconds) {
         struct sigaction sa {};
         sa.sa_handler = onAlarm;
@@ -41,7 +41,7 @@ public:
         ::sigaction(SIGALRM, &old_, nullptr);
     }
 
-private:
+  private:
     struct sigaction old_ {};
 };
 
@@ -50,22 +50,22 @@ enum Kind { Fifo, Device, Socket, Folder };
 bool make(Kind kind, const QString& path) {
     const QByteArray p = QFile::encodeName(path);
     switch (kind) {
-    case Fifo:
-        return ::mkfifo(p.constData(), 0644) == 0;
-    case Device:
-        return ::symlink("/dev/null", p.constData()) == 0;
-    case Socket: {
-        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un addr{};
-        addr.sun_family = AF_UNIX;
-        if (fd < 0 || static_cast<size_t>(p.size()) >= sizeof addr.sun_path) return false;
-        std::memcpy(addr.sun_path, p.constData(), static_cast<size_t>(p.size()));
-        bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-        ::close(fd);
-        return ok;
-    }
-    case Folder:
-        return QDir().mkpath(path);
+        case Fifo:
+            return ::mkfifo(p.constData(), 0644) == 0;
+        case Device:
+            return ::symlink("/dev/null", p.constData()) == 0;
+        case Socket: {
+            int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            if (fd < 0 || static_cast<size_t>(p.size()) >= sizeof addr.sun_path) return false;
+            std::memcpy(addr.sun_path, p.constData(), static_cast<size_t>(p.size()));
+            bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+            ::close(fd);
+            return ok;
+        }
+        case Folder:
+            return QDir().mkpath(path);
     }
     return false;
 }
@@ -74,7 +74,7 @@ bool make(Kind kind, const QString& path) {
 
 class TestNonRegularFiles : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void fileExistsRefuses_data();
     void fileExistsRefuses();
     void startupWithFifos_data();

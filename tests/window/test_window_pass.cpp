@@ -21,7 +21,7 @@ std::string digits(PanelHarness& h) {
 
 class TestWindowPass : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void reportShownInThePassThatReadIt_data();
     void reportShownInThePassThatReadIt();
     void noWaitWhileRadioInputWaits_data();
@@ -39,13 +39,26 @@ void TestWindowPass::reportShownInThePassThatReadIt_data() {
     QTest::addColumn<QString>("freqDigits");
     QTest::addColumn<QString>("inBand");
     QTest::addColumn<QString>("mode");
-    QTest::newRow("REMOTE, out of band") << true << "F0300000" << "0300000" << "Out Of Band"
+    QTest::newRow("REMOTE, out of band") << true << "F0300000"
+                                         << "0300000"
+                                         << "Out Of Band"
                                          << "USB";
-    QTest::newRow("REMOTE, back in band") << true << "F0710000" << "0710000" << "" << "USB";
-    QTest::newRow("REMOTE, mode") << true << "M2" << "1407400" << "" << "LSB";
-    QTest::newRow("LOCAL, out of band") << false << "F2700000" << "2700000" << "Out Of Band"
+    QTest::newRow("REMOTE, back in band") << true << "F0710000"
+                                          << "0710000"
+                                          << ""
+                                          << "USB";
+    QTest::newRow("REMOTE, mode") << true << "M2"
+                                  << "1407400"
+                                  << ""
+                                  << "LSB";
+    QTest::newRow("LOCAL, out of band") << false << "F2700000"
+                                        << "2700000"
+                                        << "Out Of Band"
                                         << "USB";
-    QTest::newRow("LOCAL, mode") << false << "M4" << "1407400" << "" << "CW";
+    QTest::newRow("LOCAL, mode") << false << "M4"
+                                 << "1407400"
+                                 << ""
+                                 << "CW";
 }
 
 void TestWindowPass::reportShownInThePassThatReadIt() {

@@ -23,7 +23,7 @@ std::string initTraffic(PanelHarness& h) {
 
 class TestWindowRemote : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void defaultCase();
     void corrections_data();
     void corrections();
@@ -84,7 +84,7 @@ void TestWindowRemote::corrections() {
     h.model.state.source = 2;   // AUDIO2
     h.model.state.clip = 1;
     h.model.state.pttEnable = 0;
-    h.model.state.vox = 2;      // DATA
+    h.model.state.vox = 2;  // DATA
     std::string w = initTraffic(h);
     QCOMPARE(QByteArray::fromStdString(w), expected + "B100\nB100\n?\n");
     QCOMPARE(h.model.state.routing, 1);
@@ -132,8 +132,8 @@ void TestWindowRemote::permissionsFile() {
 
 void TestWindowRemote::audioSetupFileValues() {
     PanelHarness h(Firmware::NonAdapt, true);
-    writeLines("AudioSetup.txt", {"H3 Phone Audio Source", "'0 PTT Enable", "\"0 LocalRemote Audio",
-                                  "H2", "V1"});
+    writeLines("AudioSetup.txt",
+               {"H3 Phone Audio Source", "'0 PTT Enable", "\"0 LocalRemote Audio", "H2", "V1"});
     writeLines("Permissions.txt", {});
     QVERIFY(h.runPasses(2));
     QCOMPARE(h.c->state().set.gAudSource, std::string("H3"));
@@ -320,20 +320,34 @@ void TestWindowRemote::bfoAndRfGainTexts() {
 
 void TestWindowRemote::receiverCommands_data() {
     QTest::addColumn<int>("fw");
-    QTest::addColumn<QString>("source");   // reported source and routing
+    QTest::addColumn<QString>("source");  // reported source and routing
     QTest::addColumn<QString>("routing");
     QTest::addColumn<QString>("pick");
     QTest::addColumn<QByteArray>("expected");
-    QTest::newRow("PATCH to MIC") << int(Firmware::V601) << "H3" << "\"1" << "MIC" << QByteArray("H\n");
-    QTest::newRow("AUDIO2 to MIC") << int(Firmware::V601) << "H2" << "\"1" << "MIC" << QByteArray("HH\n");
-    QTest::newRow("H4 to MIC") << int(Firmware::V601) << "H4" << "\"1" << "MIC" << QByteArray("");
-    QTest::newRow("H4 to AUDIO2") << int(Firmware::V601) << "H4" << "\"1" << "AUDIO2" << QByteArray("H\n");
-    QTest::newRow("H4 to PATCH") << int(Firmware::V601) << "H4" << "\"1" << "PATCH" << QByteArray("HH\n");
-    QTest::newRow("MIC while remote v601") << int(Firmware::V601) << "H3" << "\"0" << "MIC"
-                                           << QByteArray("\"\nH\n");
-    QTest::newRow("MIC while remote nonadapt") << int(Firmware::NonAdapt) << "H3" << "\"0" << "MIC"
-                                               << QByteArray("\"1\nH\n");
-    QTest::newRow("OFF/CW does nothing") << int(Firmware::V601) << "H1" << "\"1" << "OFF/CW" << QByteArray("");
+    QTest::newRow("PATCH to MIC") << int(Firmware::V601) << "H3"
+                                  << "\"1"
+                                  << "MIC" << QByteArray("H\n");
+    QTest::newRow("AUDIO2 to MIC") << int(Firmware::V601) << "H2"
+                                   << "\"1"
+                                   << "MIC" << QByteArray("HH\n");
+    QTest::newRow("H4 to MIC") << int(Firmware::V601) << "H4"
+                               << "\"1"
+                               << "MIC" << QByteArray("");
+    QTest::newRow("H4 to AUDIO2") << int(Firmware::V601) << "H4"
+                                  << "\"1"
+                                  << "AUDIO2" << QByteArray("H\n");
+    QTest::newRow("H4 to PATCH") << int(Firmware::V601) << "H4"
+                                 << "\"1"
+                                 << "PATCH" << QByteArray("HH\n");
+    QTest::newRow("MIC while remote v601") << int(Firmware::V601) << "H3"
+                                           << "\"0"
+                                           << "MIC" << QByteArray("\"\nH\n");
+    QTest::newRow("MIC while remote nonadapt") << int(Firmware::NonAdapt) << "H3"
+                                               << "\"0"
+                                               << "MIC" << QByteArray("\"1\nH\n");
+    QTest::newRow("OFF/CW does nothing") << int(Firmware::V601) << "H1"
+                                         << "\"1"
+                                         << "OFF/CW" << QByteArray("");
 }
 
 void TestWindowRemote::receiverCommands() {

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "setup/frm_audio_setup.h"
 #include "app/setup_results.h"
+#include "setup/frm_audio_setup.h"
 #include "setup/setup_forms.h"
 #include "setup_dialog_helpers.h"
 
@@ -147,7 +147,8 @@ class AudioSetupTest : public QObject {
         Settings set = storedAudio(stored);
         Requests req;
         FrmAudioSetup d(
-            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()}, audioCodes(set), {}, folder());
+            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()},
+            audioCodes(set), {}, folder());
         showDialog(d);
         QTEST(audioOptions(d), "options");
         QCOMPARE(audioCodes(d.form().codes), codes);
@@ -247,7 +248,8 @@ class AudioSetupTest : public QObject {
                        : set.gAudRouting) = stored.toStdString();
         Requests req;
         FrmAudioSetup d(
-            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()}, audioCodes(set), {}, folder());
+            {reports[0].toStdString(), reports[1].toStdString(), reports[2].toStdString()},
+            audioCodes(set), {}, folder());
         showDialog(d);
         click(d.ui->cmdSave);
         click(d.ui->cmdApply);
@@ -324,8 +326,8 @@ class AudioSetupTest : public QObject {
             << true << QByteArray("H3\n'1\n\"0\nH2\nV0\n") << QList<int>{2, 1, 0, 1, 1}
             << QStringList{"H3", "'1", "\"0", "H2", "V0"};
         QTest::newRow("codes outside the tables keep the dialog")
-            << true << QByteArray("H9 x\r\n'7 x\r\nDQ x\r\nX1 x\r\nV9 x\r\n")
-            << opened << kStartupAudio;
+            << true << QByteArray("H9 x\r\n'7 x\r\nDQ x\r\nX1 x\r\nV9 x\r\n") << opened
+            << kStartupAudio;
         QTest::newRow("short lines keep the dialog, good lines are taken")
             << true << QByteArray("H\r\n'\r\n\"\r\nH2\r\nV0\r\n") << QList<int>{0, 1, 0, 1, 0}
             << QStringList{"H1", "'1", "\"1", "H2", "V0"};

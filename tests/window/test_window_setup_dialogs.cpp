@@ -13,9 +13,9 @@
 
 #include <unistd.h>
 
+#include "app/setup_results.h"
 #include "setup/frm_cat_setup.h"
 #include "setup/frm_port_setup.h"
-#include "app/setup_results.h"
 #include "setup/setup_forms.h"
 #include "setup_dialog_helpers.h"
 
@@ -86,8 +86,8 @@ class SetupDialogsTest : public QObject {
         Requests req;
         bool ext = false;
         FrmPortSetup d(
-            {true, 5, "9600,O,7,1", 0}, radioPortSettings(set, ext), [&](int n) { return available.contains(n); },
-            {}, {}, folder());
+            {true, 5, "9600,O,7,1", 0}, radioPortSettings(set, ext),
+            [&](int n) { return available.contains(n); }, {}, {}, folder());
         QCOMPARE(items(d.ui->cmbSelectPort), (QStringList{"2", "5"}));
         available = {4, 7};
         d.ListAvailablePorts();
@@ -142,7 +142,8 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = false;
-        FrmPortSetup d({true, 3, "9600,O,7,1", 2}, radioPortSettings(set, ext), present({1}), {}, {}, folder());
+        FrmPortSetup d({true, 3, "9600,O,7,1", 2}, radioPortSettings(set, ext), present({1}), {},
+                       {}, folder());
         showDialog(d);
         QCOMPARE(d.ui->cmbSelectPort->itemData(0, Qt::ToolTipRole).toString(), "/dev/ttyS0");
         QCOMPARE(d.ui->cmbSelectPort->itemData(1, Qt::ToolTipRole).toString(), "/dev/pts/77");
@@ -239,8 +240,8 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = extPtt;
-        FrmPortSetup d({open, number, settings.toStdString(), handshaking}, radioPortSettings(set, ext),
-                       present(available), {}, {}, folder());
+        FrmPortSetup d({open, number, settings.toStdString(), handshaking},
+                       radioPortSettings(set, ext), present(available), {}, {}, folder());
         QTEST(items(d.ui->cmbSelectPort), "ports");
         QTEST(d.ui->cmbSelectPort->currentText(), "port");
         QTEST(d.ui->txtFound->text(), "found");
@@ -287,8 +288,8 @@ class SetupDialogsTest : public QObject {
         bool ext = false;
         QWidget owner;
         owner.setEnabled(false);
-        FrmPortSetup d({true, 3, "2400,O,7,1", 2}, radioPortSettings(set, ext), present({1}), {}, {}, folder(),
-                       &owner);
+        FrmPortSetup d({true, 3, "2400,O,7,1", 2}, radioPortSettings(set, ext), present({1}), {},
+                       {}, folder(), &owner);
         showDialog(d);
         QVERIFY(d.isEnabled());
         if (!typedPort.isEmpty()) type(d.ui->cmbSelectPort, typedPort);
@@ -315,7 +316,8 @@ class SetupDialogsTest : public QObject {
         set.gRadioHandshake = "comRTS";
         Requests req;
         bool ext = true;
-        FrmPortSetup d({true, 2, "600,O,7,1", 9}, radioPortSettings(set, ext), present({}), {}, {}, folder());
+        FrmPortSetup d({true, 2, "600,O,7,1", 9}, radioPortSettings(set, ext), present({}), {}, {},
+                       folder());
         showDialog(d);
         QCOMPARE(d.optHandShake->checkedId(), -1);
         click(d.ui->cmdApply);
@@ -341,8 +343,8 @@ class SetupDialogsTest : public QObject {
         bool ext = false;
         QWidget owner;
         owner.setEnabled(false);
-        FrmPortSetup d({true, 2, "9600,O,7,1", 0}, radioPortSettings(set, ext), present({5}), {}, {}, folder(),
-                       &owner);
+        FrmPortSetup d({true, 2, "9600,O,7,1", 0}, radioPortSettings(set, ext), present({5}), {},
+                       {}, folder(), &owner);
         showDialog(d);
         type(d.ui->cmbSelectPort, "5");
         pick(d.ui->cmbSelectBaudRate, "300");
@@ -368,8 +370,8 @@ class SetupDialogsTest : public QObject {
         Requests req;
         bool ext = false;
         QWidget owner;
-        FrmPortSetup d({true, 1, "4800,O,7,1", 0}, radioPortSettings(set, ext), present({}), {}, {}, folder(),
-                       &owner);
+        FrmPortSetup d({true, 1, "4800,O,7,1", 0}, radioPortSettings(set, ext), present({}), {}, {},
+                       folder(), &owner);
         owner.setEnabled(false);  // the opener disables the window after making the dialog
         bool enabledWhileOpen = false;
         QTimer::singleShot(0, &d, [&] {
@@ -390,7 +392,8 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = true;
-        FrmPortSetup d({true, 2, "19200,O,7,1", 0}, radioPortSettings(set, ext), present({}), {}, {}, folder());
+        FrmPortSetup d({true, 2, "19200,O,7,1", 0}, radioPortSettings(set, ext), present({}), {},
+                       {}, folder());
         showDialog(d);
         pick(d.ui->cmbSelectBaudRate, "9600 ");
         click(d.ui->optHandShake_2);
@@ -419,8 +422,8 @@ class SetupDialogsTest : public QObject {
         Requests req;
         bool ext = false;
         {
-            FrmPortSetup a({true, 3, "9600,O,7,1", 0}, radioPortSettings(set, ext), present({}), {}, {},
-                           folder());
+            FrmPortSetup a({true, 3, "9600,O,7,1", 0}, radioPortSettings(set, ext), present({}), {},
+                           {}, folder());
             showDialog(a);
             type(a.ui->cmbSelectPort, "14");
             pick(a.ui->cmbSelectBaudRate, "4800 ");
@@ -428,7 +431,8 @@ class SetupDialogsTest : public QObject {
             click(a.ui->chkExtPTTEna);
             click(a.ui->cmdSavePortSettings);
         }
-        FrmPortSetup b({true, 1, "300,O,7,1", 1}, radioPortSettings(set, ext), present({}), {}, {}, folder());
+        FrmPortSetup b({true, 1, "300,O,7,1", 1}, radioPortSettings(set, ext), present({}), {}, {},
+                       folder());
         showDialog(b);
         click(b.ui->cmdLoadPortSettings);
         QCOMPARE(b.ui->cmbSelectPort->currentText(), QString("14"));
@@ -482,7 +486,8 @@ class SetupDialogsTest : public QObject {
         Settings set;
         Requests req;
         bool ext = false;
-        FrmPortSetup d({true, 3, "9600,O,7,1", 2}, radioPortSettings(set, ext), present({}), {}, {}, folder());
+        FrmPortSetup d({true, 3, "9600,O,7,1", 2}, radioPortSettings(set, ext), present({}), {}, {},
+                       folder());
         showDialog(d);
         click(d.ui->cmdLoadPortSettings);
         QTEST(d.ui->cmbSelectPort->currentText(), "port");
@@ -559,8 +564,8 @@ class SetupDialogsTest : public QObject {
         QFETCH(int, handshaking);
         QFETCH(QString, baud);
         Settings set;
-        FrmCATSetup d({open, 5, settings.toStdString(), handshaking}, catPortSettings(set), present({1}), {}, {},
-                      folder());
+        FrmCATSetup d({open, 5, settings.toStdString(), handshaking}, catPortSettings(set),
+                      present({1}), {}, {}, folder());
         QTEST(items(d.ui->cmbSelectPort), "ports");
         QTEST(d.ui->cmbSelectPort->currentText(), "port");
         QTEST(d.ui->cmbSelectBaudRate->currentText(), "baud");
@@ -591,7 +596,8 @@ class SetupDialogsTest : public QObject {
         Settings set;
         QWidget owner;
         owner.setEnabled(false);
-        FrmCATSetup d({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {}, folder(), &owner);
+        FrmCATSetup d({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {},
+                      folder(), &owner);
         showDialog(d);
         if (change) {
             type(d.ui->cmbSelectPort, "6");
@@ -615,7 +621,8 @@ class SetupDialogsTest : public QObject {
         Settings set;
         set.gCatHandshake = "comNone";
         {
-            FrmCATSetup first({false, 0, "", 0}, catPortSettings(set), present({}), {}, {}, folder());
+            FrmCATSetup first({false, 0, "", 0}, catPortSettings(set), present({}), {}, {},
+                              folder());
             showDialog(first);
             type(first.ui->cmbSelectPort, "4");
             click(first.ui->cmdApply);  // no option selected: the handshake stays
@@ -625,7 +632,8 @@ class SetupDialogsTest : public QObject {
         QCOMPARE(qs(set.gCatSettings), QString("19200 ,N, 8, 1"));
         QCOMPARE(qs(set.gCatHandshake), QString("comNone"));
         {
-            FrmCATSetup titleBar({true, 4, "19200,N,8,1", 0}, catPortSettings(set), present({}), {}, {}, folder());
+            FrmCATSetup titleBar({true, 4, "19200,N,8,1", 0}, catPortSettings(set), present({}), {},
+                                 {}, folder());
             showDialog(titleBar);
             titleBar.close();  // the title-bar close leaves the request as it is
             QVERIFY(!titleBar.isVisible());
@@ -633,7 +641,8 @@ class SetupDialogsTest : public QObject {
         }
         QVERIFY(set.gCatSetupApplied);
         {
-            FrmCATSetup second({true, 4, "19200,N,8,1", 0}, catPortSettings(set), present({}), {}, {}, folder());
+            FrmCATSetup second({true, 4, "19200,N,8,1", 0}, catPortSettings(set), present({}), {},
+                               {}, folder());
             showDialog(second);
             type(second.ui->cmbSelectPort, "8");
             click(second.ui->optHandShake_3);
@@ -669,7 +678,8 @@ class SetupDialogsTest : public QObject {
                     .startsWith("4\r\n4800 ,E, 7, 1\r\ncomXonXoff\r\nElecraft\r\nLine 1"));
 
         // Opened from the live port the texts have no blanks.
-        FrmCATSetup live({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {}, folder());
+        FrmCATSetup live({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {},
+                         folder());
         showDialog(live);
         click(live.ui->cmdSavePortSettings);
         QVERIFY(readBytes(file(kCatSetupFileName))
@@ -679,7 +689,8 @@ class SetupDialogsTest : public QObject {
     void catSetupSaveThenLoad() {
         Settings set;
         {
-            FrmCATSetup a({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {}, folder());
+            FrmCATSetup a({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {},
+                          folder());
             showDialog(a);
             type(a.ui->cmbSelectPort, "7");
             pick(a.ui->cmbSelectBaudRate, "4800 ");
@@ -688,7 +699,8 @@ class SetupDialogsTest : public QObject {
             click(a.ui->optHandShake_1);
             click(a.ui->cmdSavePortSettings);
         }
-        FrmCATSetup b({true, 2, "300,N,8,1", 0}, catPortSettings(set), present({}), {}, {}, folder());
+        FrmCATSetup b({true, 2, "300,N,8,1", 0}, catPortSettings(set), present({}), {}, {},
+                      folder());
         showDialog(b);
         click(b.ui->cmdLoadPortSettings);
         QCOMPARE(b.ui->cmbSelectPort->currentText(), QString("7"));
@@ -739,7 +751,8 @@ class SetupDialogsTest : public QObject {
         QFETCH(QByteArray, bytes);
         writeBytes(file(kCatSetupFileName), bytes);
         Settings set;
-        FrmCATSetup d({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {}, folder());
+        FrmCATSetup d({true, 5, "9600,N,8,1", 2}, catPortSettings(set), present({}), {}, {},
+                      folder());
         showDialog(d);
         click(d.ui->cmdLoadPortSettings);
         QTEST(d.ui->cmbSelectPort->currentText(), "port");

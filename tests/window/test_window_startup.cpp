@@ -72,7 +72,8 @@ void TestWindowStartup::preparationResetsPanel() {
     PanelHarness h;
     h.c->step(S::Prepare);
     auto* ui = h.ui();
-    QCOMPARE(QString::fromStdString(h.c->state().ps.gAppTitle), QString("Tolvane 0.962b : 8-24-18 : 1140"));
+    QCOMPARE(QString::fromStdString(h.c->state().ps.gAppTitle),
+             QString("Tolvane 0.962b : 8-24-18 : 1140"));
     QCOMPARE(h.form->windowTitle(), QString("Tolvane 0.962b : 8-24-18 : 1140"));
     QCOMPARE(h.cap(ui->lblREMOTE), std::string("NoComm"));
     QCOMPARE(vb::foreColour(ui->lblREMOTE), colour::kRed);
