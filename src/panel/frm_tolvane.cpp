@@ -174,7 +174,7 @@ FrequencyEntryWidgets FrmTolvane::frequencyEntryWidgets() const {
 }
 
 VfoBWidgets FrmTolvane::vfoBWidgets() const {
-    return VfoBWidgets{cmdVFOB,         cmdF,          optTXVFO,    ui->cmbMode,
+    return VfoBWidgets{cmdVFOB,         cmdF,         optTXVFO,   ui->cmbMode,
                        ui->cmbVFOBMode, ui->lblSplit, ui->cmdA2B, ui->cmdSwap};
 }
 
