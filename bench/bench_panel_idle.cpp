@@ -62,7 +62,9 @@ int panelWithAboutBox() {
         // heartbeat on the line: a modal box opened from a yield of the
         // REMOTE initialisation would hold the initialisation up.
         if (::access("open-about", F_OK) != 0) return;
-        if (c.state().ps.gControlMode != "REMOTE" || c.stage() != Controller::Stage::Pass) return;
+        if (c.state().ps.gControlMode != ControlMode::Remote ||
+            c.stage() != Controller::Stage::Pass)
+            return;
         watch.stop();
         QTimer::singleShot(100, [] { bench::writeFile("about-open", "open\n"); });
         // The menu entry, as the operator chooses it.

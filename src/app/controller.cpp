@@ -38,7 +38,7 @@ Controller::Controller(FrmTolvane& form, Shell& shell, Clock& clock, SerialPort&
     cat_ = std::make_unique<CatBridge>(catPort_, link_, areas_->catFrame);
     // CAT sets wait for the heartbeat rather than delay it.
     cat_->heartbeatDueIn = [this] {
-        if (ps.gControlMode != "REMOTE" || st.gSyncTime == 0)
+        if (ps.gControlMode != ControlMode::Remote || st.gSyncTime == 0)
             return std::numeric_limits<double>::infinity();
         double now = clock_.now();
         return 2.0 - (now - midnightCorrected(st.gSyncTime, now));
@@ -238,7 +238,7 @@ void Controller::detectFirmware(bool local) {
 
 Controller::Stage Controller::localInit() {
     if (ps.gRestarting) return Stage::LoopEntry;
-    ps.gControlMode = "LOCAL";
+    ps.gControlMode = ControlMode::Local;
     st.gRemoteReport = false;
     st.gFullStatus = false;
     return Stage::LocalWait;
@@ -350,7 +350,7 @@ void Controller::SyncTick() {
 double Controller::idleWait() {
     if (st.gRadioBreak || pendingRadioInput() > 0) return 0.0;
     double wait = kLongestIdleWait;
-    if (ps.gControlMode == "REMOTE") {
+    if (ps.gControlMode == ControlMode::Remote) {
         double now = clock_.now();
         double since = now - midnightCorrected(st.gSyncTime, now);
         for (double due : {1.0, 2.0}) {
@@ -382,13 +382,13 @@ Controller::Stage Controller::pass() {
     PanelLayout& layout = areas_->layout;
     // The radio changed between remote and local control.
     std::string shown = layout.controlModeShown();
-    if (shown != ps.gControlMode) {
-        if (ps.gControlMode == "REMOTE" && shown == "LOCAL") return Stage::LocalInit;
-        if (ps.gControlMode == "LOCAL" && shown == "REMOTE") return Stage::RemoteInit;
+    if (shown != controlModeCaption(ps.gControlMode)) {
+        if (ps.gControlMode == ControlMode::Remote && shown == "LOCAL") return Stage::LocalInit;
+        if (ps.gControlMode == ControlMode::Local && shown == "REMOTE") return Stage::RemoteInit;
         // Not initialised yet (a complete status came without a usable
         // remote/local report): a later report starts that initialisation.
-        if (ps.gControlMode.empty() && shown == "LOCAL") return Stage::LocalInit;
-        if (ps.gControlMode.empty() && shown == "REMOTE") return Stage::RemoteInit;
+        if (ps.gControlMode == ControlMode::None && shown == "LOCAL") return Stage::LocalInit;
+        if (ps.gControlMode == ControlMode::None && shown == "REMOTE") return Stage::RemoteInit;
         // Any other difference goes on with the pass: the yield is never skipped.
     }
     // Yield once; an idle panel blocks here until something falls due.
@@ -403,7 +403,7 @@ Controller::Stage Controller::pass() {
     display.gUpdateDisplay();
     display.setLamp(Lamp::Idle);
     // Remote only: tune time-out, external push-to-talk, sync.
-    if (ps.gControlMode == "REMOTE") {
+    if (ps.gControlMode == ControlMode::Remote) {
         if (ps.gAmpTuning) {
             double now = clock_.now();
             if (ps.gAmpTuneStart > now) ps.gAmpTuneStart -= 86400.0;

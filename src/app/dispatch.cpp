@@ -95,7 +95,7 @@ void Controller::dispatchRequests(Stage& next, bool& leave) {
                 // The re-sync takes charge of the radio: only under remote
                 // control. Under local control the request waits for the next
                 // REMOTE initialisation, which applies the audio settings.
-                if (!(req.*row.flag) || ps.gControlMode != "REMOTE") break;
+                if (!(req.*row.flag) || ps.gControlMode != ControlMode::Remote) break;
                 (req.*row.flag) = false;
                 next = Stage::AudioResync;
                 leave = true;

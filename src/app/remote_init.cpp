@@ -12,7 +12,7 @@ namespace tolvane {
 
 Controller::Stage Controller::remoteInit() {
     if (ps.gRestarting) return Stage::LoopEntry;
-    ps.gControlMode = "REMOTE";
+    ps.gControlMode = ControlMode::Remote;
     // Audio settings applied from Audio Setup while the radio was under its
     // front panel's control waited for this initialisation: they are what
     // the operator chose last, so the file does not override them.

@@ -9,6 +9,24 @@
 
 namespace tolvane {
 
+// Who controls the radio: nobody known yet (before the first
+// initialisation), its front panel, or this program.
+enum class ControlMode { None, Local, Remote };
+
+// The caption lblREMOTE shows for a control mode: "LOCAL", "REMOTE", or
+// empty before the first initialisation.
+constexpr const char* controlModeCaption(ControlMode mode) {
+    switch (mode) {
+        case ControlMode::Local:
+            return "LOCAL";
+        case ControlMode::Remote:
+            return "REMOTE";
+        case ControlMode::None:
+            break;
+    }
+    return "";
+}
+
 // Settings kept in memory, as read from their files or applied by a dialog.
 struct Settings {
     // Radio port (PortSetup.txt).
@@ -75,7 +93,7 @@ struct Requests {
 // The panel's own state flags.
 struct PanelFlags {
     std::string gAppTitle;
-    std::string gControlMode;  // "REMOTE", "LOCAL", or empty before the first initialisation
+    ControlMode gControlMode = ControlMode::None;
     bool gRestarting = false;
     bool gScanActive = false;
     bool gTuneLock = false;

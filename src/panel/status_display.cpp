@@ -207,7 +207,7 @@ bool StatusDisplay::IsInBand(const std::string& text) const {
 void StatusDisplay::SetTxControlsEnabled(bool& allowed) {
     if (ps_.gScanActive) allowed = false;
     // Under local control the transmit buttons stay disabled whatever the band.
-    bool enable = allowed && ps_.gControlMode != "LOCAL";
+    bool enable = allowed && ps_.gControlMode != ControlMode::Local;
     auto* ui = form_.ui;
     if (ui->cmdPTTEn->isEnabled() != enable) ui->cmdPTTEn->setEnabled(enable);
     if (ui->cmdTune->isEnabled() != enable && caption(ui->cmdTune) == "T&UNE ON")

@@ -80,7 +80,7 @@ class StatusDisplay final : public RadioPanel {
     Settings& set_;
     RadioLink* link_ = nullptr;
     PttInterlockMemory pttInterlock_;
-    std::string pttInterlockMode_;  // control mode the memory was taken under
+    ControlMode pttInterlockMode_ = ControlMode::None;  // mode the memory was taken under
 };
 
 }  // namespace tolvane

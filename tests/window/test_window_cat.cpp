@@ -182,7 +182,7 @@ void TestWindowCat::portSetupApplyReopensRadioPort() {
     QCOMPARE(h.radio.config().settings, std::string("19200 ,O,7,1"));
     // Queried again and initialised again.
     QVERIFY(h.run([&] { return h.inLoop(); }, 5000));
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
 }
 
 // Station software sends forty frequency sets at once, at some moment of

@@ -186,7 +186,7 @@ void TestWindowDisplay::bandCheck() {
     QCOMPARE(h.c->areas().display.IsInBand(freq.toStdString()), allowed);
     h.form->optTXVFO[0]->setChecked(true);
     h.c->state().st.gFreqReport = freq.toStdString();
-    h.c->state().ps.gControlMode = "REMOTE";
+    h.c->state().ps.gControlMode = ControlMode::Remote;
     h.c->areas().display.gUpdateDisplay();
     auto* ui = h.ui();
     QCOMPARE(ui->cmdXmit->isEnabled(), allowed);
@@ -203,7 +203,7 @@ void TestWindowDisplay::bandCheck() {
 
 void TestWindowDisplay::bandCheckVfoBAndScan() {
     PanelHarness& h = *h_;
-    h.c->state().ps.gControlMode = "REMOTE";
+    h.c->state().ps.gControlMode = ControlMode::Remote;
     h.c->state().st.gFreqReport = "F0500000";
     const char* b = "0700000";
     for (size_t i = 0; i < 7; ++i) h.form->cmdVFOB[i]->setText(QString(b[i]));
@@ -218,7 +218,7 @@ void TestWindowDisplay::bandCheckVfoBAndScan() {
 
 void TestWindowDisplay::tuneRunningKeepsButton() {
     PanelHarness& h = *h_;
-    h.c->state().ps.gControlMode = "REMOTE";
+    h.c->state().ps.gControlMode = ControlMode::Remote;
     h.form->optTXVFO[0]->setChecked(true);
     h.c->state().st.gFreqReport = "F1407400";
     h.c->areas().display.gUpdateDisplay();

@@ -70,7 +70,7 @@ void TestWindowInterlock::localRadioToggledOnce() {
     h.model.state.freq = freq.toStdString();
     h.model.state.pttEnable = ptt;
     QVERIFY(h.run([&] { return h.inLoop(); }));
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
     h.radio.takeWritten();
     auto* info = h.ui()->txtInfo;
     passes(h, 12);
@@ -137,7 +137,8 @@ void TestWindowInterlock::newInitialisationStartsAfresh() {
     QCOMPARE(h.cap(h.ui()->txtInfo), std::string("Radio did not switch PTT enable off"));
     QCOMPARE(h.model.state.pttEnable, 1);
     h.model.setRemote(true, h.clock.elapsed());
-    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "REMOTE" && h.inLoop(); }));
+    QVERIFY(
+        h.run([&] { return h.c->state().ps.gControlMode == ControlMode::Remote && h.inLoop(); }));
     passes(h, 6);
     QCOMPARE(h.model.state.pttEnable, 0);
     QCOMPARE(h.cap(h.ui()->lblPTTEn), std::string("OFF"));
@@ -167,14 +168,15 @@ void TestWindowInterlock::audioReloadWaitsUnderLocalControl() {
     QCOMPARE(h.radio.takeWritten(), std::string());
     QVERIFY(h.c->state().req.reqAudioReload);
     QCOMPARE(h.cap(ui->lblFWType), std::string("F/W: v601C"));
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
     QVERIFY(!ui->cmdPTTEn->isEnabled());
     QVERIFY(!ui->cmdSideTone->isEnabled());
     QCOMPARE(h.model.state.routing, 1);
     QCOMPARE(h.model.state.source, 1);
     // Under remote control the applied values, not the file's, are brought in.
     h.model.setRemote(true, h.clock.elapsed());
-    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "REMOTE" && h.inLoop(); }));
+    QVERIFY(
+        h.run([&] { return h.c->state().ps.gControlMode == ControlMode::Remote && h.inLoop(); }));
     QVERIFY(!h.c->state().req.reqAudioReload);
     QCOMPARE(h.cap(ui->lblFWType), std::string("F/W: v601"));
     QCOMPARE(h.c->state().set.gAudSource, std::string("H2"));

@@ -90,16 +90,18 @@ void TestWindowLoop::errorAbandonsPassAndReentersLoop() {
 void TestWindowLoop::controlModeSwitch() {
     PanelHarness h(Firmware::V601, true);
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("REMOTE"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Remote);
     QVERIFY(!h.c->state().set.gTxUnrestricted);
     h.model.setRemote(false, h.clock.elapsed());
-    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "LOCAL" && h.inLoop(); }, 5000));
+    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == ControlMode::Local && h.inLoop(); },
+                  5000));
     QCOMPARE(h.cap(h.ui()->lblFWType), std::string("F/W: v601C"));
     QVERIFY(!h.ui()->cmdXmit->isEnabled());
     // Back to remote: the whole REMOTE initialisation, files read again.
     writeLines("Permissions.txt", {});
     h.model.setRemote(true, h.clock.elapsed());
-    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "REMOTE" && h.inLoop(); }, 5000));
+    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == ControlMode::Remote && h.inLoop(); },
+                  5000));
     QVERIFY(h.c->state().set.gTxUnrestricted);
     QCOMPARE(h.cap(h.ui()->lblFWType), std::string("F/W: v601"));
 }

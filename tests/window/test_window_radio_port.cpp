@@ -62,7 +62,7 @@ void TestWindowRadioPort::lostPortComesBackOnItsDevice() {
         QVERIFY(h.run([&] { return h.radio.isOpen() && h.inLoop(); }, 20000));
         QVERIFY(!h.c->state().ps.gRadioPortLost);
         QCOMPARE(h.radio.openCount(), 2);
-        QCOMPARE(h.c->state().ps.gControlMode, std::string(remote ? "REMOTE" : "LOCAL"));
+        QCOMPARE(h.c->state().ps.gControlMode, remote ? ControlMode::Remote : ControlMode::Local);
         return;
     }
     h.radio.takeWritten();
@@ -97,7 +97,7 @@ void TestWindowRadioPort::lostPortReplacedNeedsPortSetup() {
     QVERIFY(h.run([&] { return h.radio.isOpen() && h.inLoop(); }, 20000));
     QCOMPARE(h.radio.openCount(), 2);
     QVERIFY(!h.c->state().ps.gRadioPortLost);
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("REMOTE"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Remote);
     QCOMPARE(h.cap(h.ui()->lblREMOTE), std::string("REMOTE"));
 }
 

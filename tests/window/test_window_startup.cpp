@@ -46,7 +46,7 @@ void TestWindowStartup::localRadioPerFirmware() {
     QFETCH(bool, tuneLock);
     PanelHarness h(static_cast<Firmware>(fw));
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
     QCOMPARE(h.c->state().st.gFwType, type);
     QCOMPARE(QString::fromStdString(h.cap(h.ui()->lblFWType)), caption);
     QCOMPARE(h.cap(h.ui()->lblREMOTE), std::string("LOCAL"));
@@ -108,7 +108,7 @@ void TestWindowStartup::missingPortSetupOpensDialogFirst() {
     QVERIFY(h.runPasses(1));
     QCOMPARE(opened, 1);
     QVERIFY(!h.c->state().st.gExtPttEnabled);
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
 }
 
 void TestWindowStartup::portNotAvailableWaitsForSettings() {
@@ -127,7 +127,7 @@ void TestWindowStartup::portNotAvailableWaitsForSettings() {
     h.c->state().req.reqPortReopen = true;
     QVERIFY(h.runPasses(1));
     QCOMPARE(h.cap(h.ui()->lblComStat), std::string("Com OK"));
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
 }
 
 void TestWindowStartup::silentRadioKeepsQuerying() {
@@ -146,7 +146,7 @@ void TestWindowStartup::silentRadioKeepsQuerying() {
     // The radio comes back: the panel initialises.
     h.model.setSilent(false);
     QVERIFY(h.runPasses(1));
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
 }
 
 void TestWindowStartup::newPortSettingsDuringQuery() {
@@ -218,14 +218,14 @@ void TestWindowStartup::statusWithoutRemoteReportStillInitialises() {
     h.radio.inject("#\nF0700000\n.\n", 0.01, 0.001);
     h.radio.inject("#\nF0700000\n.\n", 0.9, 0.001);
     QVERIFY(h.run([&] { return h.inLoop(); }, 200));
-    QCOMPARE(h.c->state().ps.gControlMode, std::string());
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::None);
     int yields = h.shell.yields;
     for (int i = 0; i < 5; ++i) h.c->runUntil([] { return false; }, 1);
     QVERIFY(h.shell.yields >= yields + 5);  // the window never freezes
     // The radio's remote/local report arrives later: the LOCAL initialisation runs.
     h.radio.inject("R0\n#\n.\n", 0.0, 0.001);
     h.model.setSilent(false);
-    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == "LOCAL"; }, 2000));
+    QVERIFY(h.run([&] { return h.c->state().ps.gControlMode == ControlMode::Local; }, 2000));
 }
 
 void TestWindowStartup::localModeKeepsTransmitDisabled() {
@@ -275,7 +275,7 @@ void TestWindowStartup::babblingRadio() {
     int yields = h.shell.yields;
     h.runFor(6.0);
     QVERIFY(h.shell.yields > yields + 5);
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
     QCOMPARE(h.cap(h.ui()->lblFWType), std::string("F/W: v601C"));
 }
 
