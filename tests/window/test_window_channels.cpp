@@ -333,7 +333,7 @@ void TestWindowChannels::localPanelStaysLockedOnTheVfo() {
     PanelHarness h(Firmware::V601, false);
     QVERIFY(h.form->optChan[1]->isChecked());
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->state().ps.gControlMode, std::string("LOCAL"));
+    QCOMPARE(h.c->state().ps.gControlMode, ControlMode::Local);
     QVERIFY(h.c->state().ps.gTuneLock);
     h.model.say("C--", h.clock.elapsed() + 0.01);
     h.runFor(1.0);
