@@ -4,7 +4,8 @@
 #   scripts/deps.sh sanitize   also clang with its sanitizer and fuzzer
 #                              runtimes, lld and llvm-symbolizer (build-asan/)
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev clang-format)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
+          xvfb xdotool)  # xvfb, xdotool: the test that clicks the panel on a display
 # Installed without their recommendations (llvm-14-dev and more are not needed).
 lean=()
 if [ "${1:-}" = "sanitize" ]; then

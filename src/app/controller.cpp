@@ -26,7 +26,15 @@ Controller::Controller(FrmTolvane& form, Shell& shell, Clock& clock, SerialPort&
     hooks.anotherInstance = [] { return false; };
     hooks.positionVisible = [](int, int) { return true; };
     radioPort_.setEventHandler([this](int e) { link_.MSComm1_OnComm(e); });
-    areas_ = std::make_unique<PanelAreas>(form_, PanelContext{link_, st, req, ps, set, display});
+    const WindowSeams seams{
+        [this](double seconds) {
+            shell_.setNextWait(seconds);
+            shell_.yield();
+        },
+        [this] { shell_.beep(); },
+        [this](const std::string& text) { shell_.messageBox(text, ps.gAppTitle); }};
+    areas_ =
+        std::make_unique<PanelAreas>(form_, PanelContext{link_, st, req, ps, set, display}, seams);
     cat_ = std::make_unique<CatBridge>(catPort_, link_, areas_->catFrame);
     // CAT sets wait for the heartbeat rather than delay it.
     cat_->heartbeatDueIn = [this] {

@@ -16,7 +16,10 @@
 #include <QStyleOptionSlider>
 #include <algorithm>
 
+#include "panel/channel_memory.h"
+#include "panel/frequency_entry.h"
 #include "panel/receiver_controls.h"
+#include "panel/vfo_b_split.h"
 #include "ui_frmTolvane.h"
 
 namespace tolvane {
@@ -164,6 +167,19 @@ ReceiverWidgets FrmTolvane::receiverWidgets() const {
                            ui->vscBFO,  ui->txtBFO, ui->lblBFOOn,  ui->lblPorM,     ui->vscRFG,
                            ui->txtRFG,  ui->cmdVOX, ui->cmdPTTEn,  ui->cmdSideTone, ui->cmdClipping,
                            ui->cmdMute, ui->lblMute};
+}
+
+FrequencyEntryWidgets FrmTolvane::frequencyEntryWidgets() const {
+    return FrequencyEntryWidgets{cmdF, ui->lblInfo, ui->cmbStepSize};
+}
+
+VfoBWidgets FrmTolvane::vfoBWidgets() const {
+    return VfoBWidgets{cmdVFOB,         cmdF,         optTXVFO,   ui->cmbMode,
+                       ui->cmbVFOBMode, ui->lblSplit, ui->cmdA2B, ui->cmdSwap};
+}
+
+ChannelWidgets FrmTolvane::channelWidgets() const {
+    return ChannelWidgets{cmdM, optChan, cmdF, ui->lblInfo, ui->cmdM2V, ui->cmdV2M};
 }
 
 void FrmTolvane::clearGroup(QButtonGroup* group) {

@@ -24,6 +24,9 @@ class frmTolvane;
 namespace tolvane {
 
 struct ReceiverWidgets;
+struct FrequencyEntryWidgets;
+struct VfoBWidgets;
+struct ChannelWidgets;
 namespace test {
 struct FormAccess;
 }
@@ -46,6 +49,11 @@ class FrmTolvane : public QMainWindow {
 
     // The controls of the receiver settings area.
     ReceiverWidgets receiverWidgets() const;
+    // The controls of the frequency entry, VFO B and split, and channel
+    // memory areas.
+    FrequencyEntryWidgets frequencyEntryWidgets() const;
+    VfoBWidgets vfoBWidgets() const;
+    ChannelWidgets channelWidgets() const;
 
     // Control arrays, index as in the control names (cmdF_0 is cmdF[0]).
     std::array<QPushButton*, 7> cmdF{};     // VFO A digits, [0] the 10 MHz digit

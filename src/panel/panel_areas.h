@@ -4,24 +4,38 @@
 #pragma once
 
 #include "panel/cat_frame.h"
+#include "panel/channel_memory.h"
+#include "panel/frequency_entry.h"
 #include "panel/panel_context.h"
 #include "panel/panel_layout.h"
 #include "panel/receiver_controls.h"
 #include "panel/status_display.h"
 #include "panel/utility_controls.h"
+#include "panel/vfo_b_split.h"
+#include "panel/window_seams.h"
 
 namespace tolvane {
 
 class FrmTolvane;
 
 struct PanelAreas {
-    PanelAreas(FrmTolvane& form, const PanelContext& context);
+    // `seams` serve the areas that act inside their own mouse and key
+    // events (the digit rows and the keyboard knob).
+    PanelAreas(FrmTolvane& form, const PanelContext& context, const WindowSeams& seams);
 
     StatusDisplay& display;
     ReceiverControls receiver;
     UtilityControls utility;
     PanelLayout layout;
     CatFrame catFrame;
+    FrequencyEntry frequency;
+    VfoBSplit vfoB;
+    ChannelMemory channels;
+
+  private:
+    // The digit rows' presses and releases and the key preview of the
+    // window, to the areas that own the rows.
+    void connectDigitRows(FrmTolvane& form);
 };
 
 }  // namespace tolvane

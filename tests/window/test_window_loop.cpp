@@ -160,9 +160,10 @@ void TestWindowLoop::stateFileRestored_data() {
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("split");
     QTest::addColumn<QString>("step");
-    QTest::newRow("whole") << QStringList{" 1440 ", " 720 ", "0715000", "LSB", "Split On", "1KHz"}
+    // Split is kept on only with the VFO A mode (the radio's USB) in VFO B.
+    QTest::newRow("whole") << QStringList{" 1440 ", " 720 ", "0715000", "USB", "Split On", "1KHz"}
                            << "0715000"
-                           << "LSB"
+                           << "USB"
                            << "Split On"
                            << "1KHz";
     QTest::newRow("six digits leave VFO B")
