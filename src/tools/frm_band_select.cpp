@@ -66,7 +66,8 @@ FrmBandSelect::FrmBandSelect(RadioLink& link, ToolHost& host, const std::string&
                              QWidget* parent)
     : QDialog(parent), ui(new Ui::frmBandSelect), link_(link), host_(host) {
     ui->setupUi(this);
-    syncTimer_.setObjectName("SyncTimer");
+    syncTimer_ = new QTimer(this);
+    syncTimer_->setObjectName("SyncTimer");
     options_ = new QButtonGroup(this);
     for (int i = 0; i < static_cast<int>(kBandListRows); ++i) {
         const auto n = static_cast<std::size_t>(i);
@@ -83,7 +84,7 @@ FrmBandSelect::FrmBandSelect(RadioLink& link, ToolHost& host, const std::string&
     connect(ui->cmdSort, &QPushButton::clicked, this, &FrmBandSelect::cmdSort_Click);
     connect(ui->cmdWriteFile, &QPushButton::clicked, this, &FrmBandSelect::cmdWriteFile_Click);
     connect(ui->cmdExit, &QPushButton::clicked, this, &FrmBandSelect::cmdExit_Click);
-    connect(&syncTimer_, &QTimer::timeout, this, &FrmBandSelect::SyncTimer_Timer);
+    connect(syncTimer_, &QTimer::timeout, this, &FrmBandSelect::SyncTimer_Timer);
 
     Form_Load(bandName);
 }
@@ -113,23 +114,23 @@ void FrmBandSelect::Form_Load(const std::string& bandName) {
         }
     }
     cmdGetFreq_Click();
-    syncTimer_.setInterval(kTimerIntervalMs);
+    syncTimer_->setInterval(kTimerIntervalMs);
     lastKeepAlive_ = link_.clock().now();
     setTimerEnabled(true);
 }
 
 void FrmBandSelect::useManualTicks() {
     manualTicks_ = true;
-    syncTimer_.stop();
+    syncTimer_->stop();
 }
 
 void FrmBandSelect::setTimerEnabled(bool enabled) {
     timerEnabled_ = enabled;
     if (manualTicks_) return;
     if (enabled)
-        syncTimer_.start();
+        syncTimer_->start();
     else
-        syncTimer_.stop();
+        syncTimer_->stop();
 }
 
 void FrmBandSelect::SyncTimer_Timer() {

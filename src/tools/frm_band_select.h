@@ -79,7 +79,7 @@ class FrmBandSelect : public QDialog {
     RadioLink& link_;
     ToolHost& host_;
     std::string listFile_;
-    QTimer syncTimer_;
+    QTimer* syncTimer_;
     QButtonGroup* options_;
     std::array<QRadioButton*, kBandListRows> option_{};
     std::array<QLineEdit*, kBandListRows> freq_{}, mode_{}, info_{};
