@@ -66,9 +66,10 @@ BandScan::Pass BandScan::scanPass() {
     }
 
     RadioState& st = link_.state();
-    const auto stopped = [this] { return stop_ || close_; };
+    // A radio that reports local control while it is being tuned ends the
+    // scan at once.
+    const auto stopped = [this] { return stop_ || close_ || radioWentLocal(); };
     while (!stopped()) {
-        if (radioWentLocal()) return Pass::Ended;
         while (paused_) {
             link_.Delay(kPausePoll);
             host_.yield();
@@ -77,7 +78,7 @@ BandScan::Pass BandScan::scanPass() {
             if (radioWentLocal()) return Pass::Ended;
         }
         // Continue and Stop may both have been clicked in the last yield.
-        if (stopped()) return Pass::Ended;
+        if (stop_ || close_) return Pass::Ended;
 
         // The upper limit is read at every step, so a change applies at once.
         upper = ParseScanFreq(view_.limitText(Limit::Upper));

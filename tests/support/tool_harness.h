@@ -122,6 +122,8 @@ class StubbornRadio final : public FakeDevice {
             }
             seen.push_back(line_);
             if (!silent && !line_.empty() && (line_[0] == 'F' || line_ == "?")) {
+                // After `ignoreFirst` frequency commands it follows them.
+                if (line_[0] == 'F' && ignoreFirst-- <= 0) report_ = line_;
                 const std::string answer =
                     line_ == "?" ? "#\n" + report_ + "\nM1\nR1\n.\n" : report_ + "\n";
                 double t = at + 0.015;
@@ -141,6 +143,7 @@ class StubbornRadio final : public FakeDevice {
     }
     std::vector<std::string> seen;
     bool silent = false;
+    int ignoreFirst = 1 << 30;
 
   private:
     std::string report_;
