@@ -116,6 +116,8 @@ class StubbornRadio final : public FakeDevice {
     explicit StubbornRadio(std::string report = "F0712345") : report_(std::move(report)) {}
     void received(std::string_view bytes, double at) override {
         for (char c : bytes) {
+            // The heartbeat's bare characters are no part of a command line.
+            if (line_.empty() && (c == 'U' || c == 'K')) continue;
             if (c != '\n') {
                 line_ += c;
                 continue;
