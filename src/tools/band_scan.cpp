@@ -35,10 +35,17 @@ void BandScan::run() {
     if (running_) return;
     running_ = true;
     local_ = false;
-    Pass pass;
-    do {
-        pass = scanPass();
-    } while (pass == Pass::Wrapped);
+    try {
+        Pass pass;
+        do {
+            pass = scanPass();
+        } while (pass == Pass::Wrapped);
+    } catch (...) {
+        // A port that failed ends the scan; the window reports it.
+        view_.setScanButtonEnabled(true);
+        running_ = false;
+        throw;
+    }
     view_.setScanButtonEnabled(true);
     if (close_) view_.HideScanWindow();
     running_ = false;

@@ -39,7 +39,8 @@ class BandScan {
     BandScan(RadioLink& link, ToolHost& host, BandScanView& view);
 
     // The scan of cmdScanUp: returns when it ends (Stop, closing, an
-    // invalid limit, the radio under local control).
+    // invalid limit, the radio under local control). A failing port ends
+    // it with its error.
     void run();
     bool running() const { return running_; }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/numeric_value.h"
+#include "radio/errors.h"
 #include "radio/radio_link.h"
 #include "tools/tool_host.h"
 #include "tools/tool_text.h"
@@ -143,7 +144,11 @@ void FrmBandSelect::SyncTimer_Timer() {
         lastKeepAlive_ = now;
         link_.gSendSync(link_.state().gSyncChar);
     }
-    link_.ReadRadio();
+    try {
+        link_.ReadRadio();
+    } catch (const std::exception& e) {
+        link_.ReportError("SyncTimer_Timer: Err " + errText(e));
+    }
     host_.gUpdateDisplay();
 }
 
@@ -179,11 +184,15 @@ void FrmBandSelect::Option1_Click(int index) {
         const std::optional<std::string> digits = bandRowDigits(chosen.freq);
         const std::string mode = modeCodeFor(chosen.mode, st.gModeReport, false);
         if (digits && isRadioFrequency(*digits)) {
-            link_.SetFreqCmd(*digits);
-            if (st.gModeReport != mode) link_.SetMode(mode);
-            link_.ReadRadio();
-            host_.gUpdateDisplay();
-            host_.setInfoLabel(chosen.info);
+            try {
+                link_.SetFreqCmd(*digits);
+                if (st.gModeReport != mode) link_.SetMode(mode);
+                link_.ReadRadio();
+                host_.gUpdateDisplay();
+                host_.setInfoLabel(chosen.info);
+            } catch (const std::exception& e) {
+                link_.ReportError("Option1_Click: Err " + errText(e));
+            }
         } else {
             // The option of an exclusive group can only be cleared with the
             // group's exclusiveness lifted for the moment.

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "radio/errors.h"
 #include "radio/radio_link.h"
 #include "tools/list_files.h"
 #include "tools/tool_host.h"
@@ -103,9 +104,21 @@ void FrmChannelSetup::cmdLoad_Click() {
     if (loading_) return;
     loading_ = true;
     cancel_ = false;
-    RadioState& st = link_.state();
     ui->lsbChList->clear();
     showLoading(true);
+    try {
+        readChannels();
+    } catch (const std::exception& e) {
+        link_.ReportError("cmdLoad_Click: Err " + errText(e));
+    }
+    ui->pbLoad->setValue(kChannels);
+    showLoading(false);
+    loading_ = false;
+    if (closeAfterLoad_) done(closeResult_);
+}
+
+void FrmChannelSetup::readChannels() {
+    RadioState& st = link_.state();
     for (int channel = 0; channel < kChannels && !cancel_; ++channel) {
         const std::string number = twoDigits(channel);
         ui->pbLoad->setValue(channel);
@@ -123,10 +136,6 @@ void FrmChannelSetup::cmdLoad_Click() {
         // Cancel is the only control of the window that works meanwhile.
         host_.yield();
     }
-    ui->pbLoad->setValue(kChannels);
-    showLoading(false);
-    loading_ = false;
-    if (closeAfterLoad_) done(closeResult_);
 }
 
 void FrmChannelSetup::cmdCancelLoad_Click() {

@@ -52,6 +52,8 @@ class FrmChannelSetup : public QDialog {
 
   private:
     void showLoading(bool loading);
+    // Reads slots 00 to 99 (or up to a Cancel) into the list.
+    void readChannels();
 
     Ui::frmChannelSetup* ui;
     RadioLink& link_;

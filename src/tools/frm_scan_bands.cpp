@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "radio/errors.h"
+#include "radio/radio_link.h"
 #include "tools/tool_host.h"
 #include "tools/tool_widgets.h"
 #include "ui_frmScanBands.h"
@@ -24,7 +26,11 @@ const std::array<ScanBandButton, 9> kScanBandButtons{{
 }};
 
 FrmScanBands::FrmScanBands(RadioLink& link, ToolHost& host, QWidget* parent)
-    : QDialog(parent), ui(new Ui::frmScanBands), host_(host), scan_(link, host, *this) {
+    : QDialog(parent),
+      ui(new Ui::frmScanBands),
+      link_(link),
+      host_(host),
+      scan_(link, host, *this) {
     ui->setupUi(this);
     steps_ = new QButtonGroup(this);
     for (int i = 0; i < static_cast<int>(kScanSteps.size()); ++i)
@@ -77,7 +83,11 @@ void FrmScanBands::Option2_Click(int index) {
 }
 
 void FrmScanBands::cmdScanUp_Click() {
-    scan_.run();
+    try {
+        scan_.run();
+    } catch (const std::exception& e) {
+        link_.ReportError("cmdScanUp_Click: Err " + errText(e));
+    }
 }
 
 void FrmScanBands::cmdPauseCont_Click() {

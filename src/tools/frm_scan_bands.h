@@ -71,6 +71,7 @@ class FrmScanBands : public QDialog, private BandScanView {
     QWidget* limitBox(Limit limit);
 
     Ui::frmScanBands* ui;
+    RadioLink& link_;
     ToolHost& host_;
     BandScan scan_;
     QButtonGroup* steps_;

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 
+#include "radio/errors.h"
 #include "radio/radio_link.h"
 #include "tools/tool_host.h"
 #include "tools/tool_text.h"
@@ -59,7 +60,11 @@ void FrmScanFreqs::setRow(int index, const ListRow& r) {
 }
 
 void FrmScanFreqs::cmdScan_Click() {
-    scan_.run();
+    try {
+        scan_.run();
+    } catch (const std::exception& e) {
+        link_.ReportError("cmdScan_Click: Err " + errText(e));
+    }
 }
 
 void FrmScanFreqs::cmdStop_Click() {

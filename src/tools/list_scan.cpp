@@ -9,6 +9,10 @@
 
 namespace tolvane {
 
+namespace {
+constexpr double kClosedPortPoll = 0.1;
+}  // namespace
+
 ListScan::ListScan(RadioLink& link, ToolHost& host, ListScanView& view)
     : link_(link), host_(host), view_(view) {}
 
@@ -24,7 +28,14 @@ void ListScan::run() {
     view_.showScanning(true);
     view_.showFrequencyError(false);
     for (int row = 0; row < static_cast<int>(kScanListRows); ++row) view_.paintRow(row, false);
-    while (pass()) {
+    try {
+        while (pass()) {
+        }
+    } catch (...) {
+        // A port that failed ends the scan; the window reports it.
+        view_.showScanning(false);
+        running_ = false;
+        throw;
     }
     view_.showScanning(false);
     if (delay_) view_.setDelayText(std::to_string(*delay_));
@@ -80,6 +91,8 @@ bool ListScan::visit(int row) {
         if (stop_) return false;
         link_.gSendSync("U");
         link_.ReadRadio();
+        // The read waits for the radio only on an open port.
+        if (!link_.port().isOpen()) link_.Delay(kClosedPortPoll);
     }
     view_.setDelayText(std::to_string(*delay_));
     view_.paintRow(row, false);

@@ -38,7 +38,8 @@ class ListScan {
     ListScan(RadioLink& link, ToolHost& host, ListScanView& view);
 
     // The scan of cmdScan: returns when it ends (Stop, closing, no ticked
-    // row, an empty or wrong frequency in a ticked row).
+    // row, an empty or wrong frequency in a ticked row). A failing port
+    // ends it with its error.
     void run();
     bool running() const { return running_; }
 

@@ -21,6 +21,8 @@ TuneResult tuneAndVerify(RadioLink& link, ToolHost& host, const std::string& com
             if (st.gFreqReportNew || now - t0 >= kTuneAnswerSeconds) break;
             link.ReadRadio();
             if (stopped()) return TuneResult::Stopped;
+            // The read waits for the radio only on an open port.
+            if (!link.port().isOpen()) link.Delay(0.1);
         }
         if (!st.gFreqReportNew) {
             link.SendRadioCmd("?", true, 0.4);

@@ -226,6 +226,23 @@ class BandSelectTest : public QObject {
         QCOMPARE(toolui::textColour(w(f, "txtFreq_0")), toolui::kRed);
     }
 
+    void portVanishes() {
+        ToolHarness h;
+        h.queryStatus();
+        FrmBandSelect f(h.link, h.host, "40");
+        f.useManualTicks();
+        f.show();
+        f.setRow(0, {"7.1", "LSB", "x"});
+        h.port.setVanished(true);
+        QTest::mouseClick(w(f, "Option1_0"), Qt::LeftButton);
+        QCOMPARE(h.panel.info, std::string("Option1_Click: Err 5. Input/output error"));
+        QVERIFY(h.panel.infoVisible);
+        QVERIFY(f.syncTimerEnabled());
+        h.panel.info.clear();
+        f.SyncTimer_Timer();
+        QCOMPARE(h.panel.info, std::string("SyncTimer_Timer: Err 5. Input/output error"));
+    }
+
     void emptyRowChangesNothing() {
         ToolHarness h;
         h.queryStatus();

@@ -163,6 +163,22 @@ class ChannelSetupTest : public QObject {
         QCOMPARE(QDir::currentPath(), folder);
     }
 
+    void portVanishesDuringLoad() {
+        ToolHarness h;
+        fillChannels(h.model, 100);
+        FrmChannelSetup f(h.link, h.host);
+        f.show();
+        h.host.onYield = [&] {
+            if (h.port.writes().size() == 3) h.port.setVanished(true);
+        };
+        QTest::mouseClick(w(f, "cmdLoad"), Qt::LeftButton);
+        QCOMPARE(h.panel.info, std::string("cmdLoad_Click: Err 5. Input/output error"));
+        QCOMPARE(listed(f), (QStringList{entryOf(0), entryOf(1), entryOf(2)}));
+        QVERIFY(!f.loading());
+        QVERIFY(w(f, "cmdLoad")->isEnabled());
+        QVERIFY(w(f, "pbLoad")->isHidden());
+    }
+
     void aStaleReportDoesNotCount() {
         ToolHarness h;
         fillChannels(h.model, 0);  // every slot silent

@@ -505,6 +505,45 @@ class ScanBandsTest : public QObject {
         QVERIFY(w<QPushButton>(s.f, "cmdScanUp")->isEnabled());
     }
 
+    void portVanishes() {
+        ToolHarness h;
+        h.queryStatus();
+        ScanWindow s(h);
+        QTest::mouseClick(w(s.f, "cmd40M"), Qt::LeftButton);
+        h.host.onYield = [&] {
+            if (frequencyCommands(h.port).commands.size() == 2) h.port.setVanished(true);
+        };
+        s.scan();
+        QVERIFY(!s.overran);
+        QCOMPARE(h.panel.info, std::string("cmdScanUp_Click: Err 5. Input/output error"));
+        QVERIFY(h.panel.infoVisible);
+        QVERIFY(w<QPushButton>(s.f, "cmdScanUp")->isEnabled());
+        QVERIFY(!s.f.scan().running());
+    }
+
+    void portClosed() {
+        // Nothing can be sent or read: every try waits its 1.5 s, then the
+        // scan moves on with the message, one step per try cycle.
+        ToolHarness h;
+        h.port.close();
+        ScanWindow s(h);
+        QTest::mouseClick(w(s.f, "cmd40M"), Qt::LeftButton);
+        const double start = h.clock.elapsed();
+        h.host.onYield = [&] {
+            if (s.f.scan().steps() == 2) s.f.cmdStop_Click();
+        };
+        s.scan();
+        QVERIFY(!s.overran);
+        // Stopped while the second step retries.
+        QCOMPARE(h.panel.info, std::string("Radio did not tune to 7.00000"));
+        QCOMPARE(w<QLineEdit>(s.f, "txtFreq")->text(), QString("F07000100"));
+        // A try: 1.5 s for the answer and the status request's 0.4 s.
+        const double took = h.clock.elapsed() - start;
+        QVERIFY2(took >= 4 * 1.9 + 0.4 && took < 4 * 1.9 + 0.4 + 0.5,
+                 qPrintable(QString::number(took)));
+        QCOMPARE(h.port.allWritten(), std::string());
+    }
+
     void localAtStart() {
         ToolHarness h;
         h.queryStatus();

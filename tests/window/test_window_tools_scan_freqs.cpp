@@ -370,6 +370,41 @@ class ScanFreqsTest : public QObject {
         QVERIFY(h.host.shownFreqs.empty());
     }
 
+    void portVanishes() {
+        ToolHarness h;
+        h.queryStatus();
+        ScanWindow s(h);
+        s.f.setRow(0, {"7.0", "", ""});
+        s.tick(0);
+        h.host.onYield = [&] { h.port.setVanished(true); };
+        s.scan();
+        QVERIFY(!s.overran);
+        QCOMPARE(h.panel.info, std::string("cmdScan_Click: Err 5. Input/output error"));
+        QVERIFY(!w(s.f, "cmdScan")->isHidden());
+        QVERIFY(w(s.f, "cmdStop")->isHidden());
+        QVERIFY(!s.f.scan().running());
+    }
+
+    void portClosedDwellDoesNotSpin() {
+        ToolHarness h;
+        h.queryStatus();
+        h.port.close();
+        ScanWindow s(h);
+        s.f.setRow(0, {"7.0", "", ""});
+        s.tick(0);
+        w<QLineEdit>(s.f, "txtDelay")->setText("2");
+        h.host.onYield = [&] {
+            if (h.panel.info == "Radio did not tune to 7.00000" && s.delay() == "1")
+                s.f.cmdStop_Click();
+        };
+        s.scan();
+        QVERIFY(!s.overran);
+        // Three tries of 1.5 s with a yield between, then a dwell served
+        // about every 0.1 s rather than as fast as the processor goes.
+        QVERIFY2(h.host.yields >= 2 + 5 && h.host.yields <= 2 + 12,
+                 qPrintable(QString::number(h.host.yields)));
+    }
+
     void closingStopsTheScan() {
         ToolHarness h;
         h.queryStatus();
