@@ -25,9 +25,21 @@ void FakePort::check() const {
 
 void FakePort::open(const PortConfig& config) {
     if (open_) throw PortError(8005, "Port already open");
-    if (openFails_ || config.portNumber <= 0) throw PortError(8002, "Invalid port number");
-    if (!parseLineSettings(config.settings)) throw PortError(380, "Invalid property value");
+    if (config.portNumber <= 0) throw PortError(8002, "Invalid port number");
+    openedTarget_.clear();
+    const std::string name = "ports/COM" + std::to_string(config.portNumber);
+    const std::string line = "line settings \"" + config.settings + "\" refused";
+    if (!parseLineSettings(config.settings))
+        throw PortError(380, PortFault::RefusedSetting, name,
+                        line + ": " + lineSettingsFault(config.settings));
+    if (target_.empty())
+        throw PortError(ENOENT, PortFault::Gone, name, "No such file or directory");
+    if (openFails_) throw PortError(EBUSY, PortFault::Busy, name, "Port in use");
+    if (!refused_.empty())
+        throw PortError(EINVAL, PortFault::RefusedSetting, name,
+                        line + " by the device: " + refused_);
     config_ = config;
+    openedTarget_ = target_;
     open_ = true;
     vanished_ = false;
     ++openCount_;
@@ -150,5 +162,36 @@ void FakePort::setCts(bool level) {
 }
 
 void FakePort::raiseEvent(int event) { events_.push_back(event); }
+
+}  // namespace tolvane
+
+namespace tolvane {
+
+LostDeviceState FakePort::lostDevice() {
+    LostDeviceState s;
+    s.path = "ports/COM" + std::to_string(config_.portNumber);
+    s.had = openedTarget_;
+    if (open_ || openedTarget_.empty() || vanished_ || target_.empty()) return s;
+    if (target_ != openedTarget_) {
+        s.where = LostDevice::Replaced;
+        s.now = target_;
+    } else {
+        s.where = openFails_ ? LostDevice::Busy : LostDevice::Back;
+    }
+    return s;
+}
+
+void FakePort::reopenLost() {
+    LostDeviceState s = lostDevice();
+    const std::string name = s.path;
+    if (s.where == LostDevice::Busy) throw PortError(EBUSY, PortFault::Busy, name, "Port in use");
+    if (s.where != LostDevice::Back)
+        throw PortError(ENODEV, PortFault::Gone, name,
+                        "leads to " + (s.now.empty() ? std::string("nothing") : s.now) +
+                            " now, not to " + s.had);
+    const std::string had = openedTarget_;
+    open(config_);
+    openedTarget_ = had;
+}
 
 }  // namespace tolvane

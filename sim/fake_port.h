@@ -43,6 +43,8 @@ public:
     void setEventHandler(EventHandler handler) override { handler_ = std::move(handler); }
     void dispatchEvents() override;
     void waitReadable(double) override {}
+    LostDeviceState lostDevice() override;
+    void reopenLost() override;
 
     // --- test controls ---
     // Everything written since the last takeWritten(), and all writes ever.
@@ -57,10 +59,18 @@ public:
     void inject(std::string_view text, double delay = 0.0, double spacing = 0.0);
     // A transmit buffer that never empties: writes are dropped by the sender.
     void setStuckTransmit(bool stuck) { stuckTx_ = stuck; }
-    // The next open() fails as a port that is missing or in use.
+    // The next open() fails as a port that is in use.
     void setOpenFails(bool fails) { openFails_ = fails; }
     // The device vanished (adapter pulled): every operation throws until reopened.
     void setVanished(bool vanished) { vanished_ = vanished; }
+    // The device the port's number leads to ("" none; "/dev/ttyFAKE0" at
+    // first). An opening records it; a lost port comes back only while its
+    // number leads to the device it had.
+    void setDevice(std::string target) { target_ = std::move(target); }
+    const std::string& device() const { return target_; }
+    // Openings are refused this line setting (as a device that cannot do
+    // it), until cleared with "".
+    void setRefusedSetting(std::string setting) { refused_ = std::move(setting); }
     void setDsr(bool level);
     void setCd(bool level);
     void setCts(bool level);
@@ -80,6 +90,9 @@ private:
     PortConfig config_;
     bool open_ = false;
     bool openFails_ = false;
+    std::string target_ = "/dev/ttyFAKE0";
+    std::string openedTarget_;  // the device of the last successful opening
+    std::string refused_;
     bool vanished_ = false;
     bool stuckTx_ = false;
     bool dtr_ = false, rts_ = false, cd_ = false, cts_ = false, dsr_ = true;

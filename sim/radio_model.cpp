@@ -15,8 +15,11 @@
 // - The Adapt firmware has no meter selection command; it ignores "d"/"D".
 // - Leaving operate ("O3", "O1") while the tuner is not idle reports "T1"
 //   after the "O" report.
-// - Every line and bare character received is recorded in commandsSeen(),
-//   the blank of the local-mode heartbeat included.
+// - Every line and bare character received is recorded in the command log,
+//   the blank of the local-mode heartbeat included. The log keeps the last
+//   commandLogLines() entries, so a simulator that runs for days stays small.
+// - The combined form's frequency line counts as such only when it follows
+//   the Adapt direct code within kCombinedGap seconds (one write).
 #include "radio_model.h"
 
 #include <algorithm>
@@ -31,6 +34,10 @@ constexpr double kNever = std::numeric_limits<double>::infinity();
 // Longest line the radio takes (a channel store is 11 characters; step keys
 // are never pressed more than a few times).
 constexpr std::size_t kMaxLine = 64;
+// Longest gap between the two lines of the Adapt combined form.
+constexpr double kCombinedGap = 0.1;
+constexpr int kCw = 4;
+constexpr int kSourceOffCw = 4;
 
 bool allDigits(std::string_view s) {
     return !s.empty() &&
@@ -63,7 +70,26 @@ std::string line(char letter, int value) {
 
 }  // namespace
 
-RadioModel::RadioModel(Firmware fw) : fw_(fw) {}
+RadioModel::RadioModel(Firmware fw, std::size_t commandLogLines) : fw_(fw) {
+    setCommandLogLines(commandLogLines);
+}
+
+// --- command log ---
+
+void RadioModel::setCommandLogLines(std::size_t lines) {
+    logLines_ = std::max<std::size_t>(lines, 1);
+    while (seen_.size() > logLines_) seen_.pop_front();
+}
+
+std::vector<std::string> RadioModel::commandsSeen() const {
+    return std::vector<std::string>(seen_.begin(), seen_.end());
+}
+
+void RadioModel::logCommand(std::string line) {
+    ++taken_;
+    seen_.push_back(std::move(line));
+    while (seen_.size() > logLines_) seen_.pop_front();
+}
 
 bool RadioModel::isValidFrequency(std::string_view freq7) {
     return freq7.size() == 7 && allDigits(freq7) && freq7 >= "0160000" && freq7 <= "2999999";
@@ -129,19 +155,20 @@ void RadioModel::received(std::string_view bytes, double at) {
         if (pending_.empty() && !overlong_) {
             // Bare characters, recognised only at the start of a line.
             if (c == 'U' || c == 'K') {
-                seen_.emplace_back(1, c);
+                logCommand(std::string(1, c));
                 sync(c == 'K', at);
                 continue;
             }
             if (c == ' ') {  // heartbeat of a controller in local mode
-                seen_.emplace_back(1, c);
+                logCommand(std::string(1, c));
                 continue;
             }
             if (c == '\'' && fw_ == Firmware::V601) {
-                seen_.emplace_back(1, c);
+                logCommand(std::string(1, c));
                 if (state.remote) {
-                    state.pttEnable = state.pttEnable == 1 ? 0 : 1;
-                    emitText(line('\'', state.pttEnable), at + answerDelay);
+                    std::string answer;
+                    setPttEnable(state.pttEnable == 1 ? 0 : 1, answer);
+                    emitText(answer, at + answerDelay);
                 }
                 continue;
             }
@@ -152,7 +179,7 @@ void RadioModel::received(std::string_view bytes, double at) {
             const bool dropped = overlong_;
             overlong_ = false;
             if (dropped) {
-                seen_.push_back(text);
+                logCommand(std::move(text));
             } else if (!text.empty()) {
                 handleLine(text, at);
             }
@@ -168,7 +195,8 @@ void RadioModel::received(std::string_view bytes, double at) {
 
 void RadioModel::sync(bool key, double at) {
     const bool wasKeyed = state.keyed;
-    if (state.remote) state.keyed = key;
+    // Without PTT enable the radio does not key.
+    if (state.remote) state.keyed = key && state.pttEnable == 1;
     std::string answer = state.keyed ? "K\n" : "U\n";
     answer += "J" + twoDigits(state.meterReading) + "\n";
     if (!wasKeyed && state.keyed && state.amp == 4) {
@@ -187,7 +215,7 @@ void RadioModel::sync(bool key, double at) {
 // --- commands ---
 
 void RadioModel::handleLine(const std::string& text, double at) {
-    seen_.push_back(text);
+    logCommand(text);
     const double answerAt = at + answerDelay;
     // Queries are answered under local control too.
     if (text == "?") {
@@ -240,6 +268,41 @@ std::string RadioModel::statusReport() const {
     return s;
 }
 
+void RadioModel::setPttEnable(int on, std::string& answer) {
+    if (state.pttEnable == on) return;
+    state.pttEnable = on;
+    answer += line('\'', on);
+    if (on == 1 || !state.keyed) return;
+    state.keyed = false;
+    if (tuneDue_ >= 0.0) {
+        tuneDue_ = -1.0;
+        state.ampTune = 1;
+        answer += "T1\n";
+    }
+}
+
+void RadioModel::modeChanged(int from, std::string& answer) {
+    const bool wasCw = from == kCw;
+    const bool cw = state.mode == kCw;
+    if (wasCw == cw) return;
+    const int source = state.source;
+    if (cw) {
+        phoneSource_ = state.source;
+        state.source = kSourceOffCw;
+    } else if (state.source == kSourceOffCw) {
+        state.source = phoneSource_;
+    }
+    if (state.source != source) answer += line('H', state.source);
+    // Each mode group keeps its own sidetone; CW's is on until changed.
+    const int sidetone = otherSidetone_ >= 0 ? otherSidetone_ : (cw ? 1 : 0);
+    otherSidetone_ = state.sidetone;
+    if (sidetone != state.sidetone) {
+        state.sidetone = sidetone;
+        answer += line('S', sidetone);
+    }
+    if (fw_ == Firmware::V601) setPttEnable(0, answer);
+}
+
 void RadioModel::leaveOperate(std::string& answer) {
     if (state.ampTune != 1) {
         state.ampTune = 1;
@@ -262,11 +325,17 @@ void RadioModel::applySetting(const std::string& text, double at) {
     std::string answer;
     int n = 0;
     int d = -1;
+    const int mode = state.mode;
+    // The frequency line of the Adapt combined form follows its code at once.
+    const bool combined = combinedAt_ >= 0.0 && at - combinedAt_ <= kCombinedGap;
+    combinedAt_ = -1.0;
 
     switch (cmd[0]) {
         case 'F':
             if (arg.size() != 7 || !allDigits(arg)) return;
-            if (isValidFrequency(arg)) {
+            // A combined form naming the frequency the radio is on sets only
+            // the mode or AGC: a selected channel stays.
+            if (!(combined && arg == state.freq) && isValidFrequency(arg)) {
                 if (state.channel >= 0) {
                     state.channel = -1;
                     answer += std::string(kVfoChannelReport) + "\n";
@@ -280,21 +349,25 @@ void RadioModel::applySetting(const std::string& text, double at) {
                 state.mode = step(state.mode, 1, 4, n);
             } else if (adapt && (d = digit(1, 4)) > 0) {
                 state.mode = d;
+                combinedAt_ = at;
             } else {
                 return;
             }
             answer = line('M', state.mode);
+            modeChanged(mode, answer);
             break;
         case 'm':
             if (!nonAdapt || (n = presses(cmd, 'm')) == 0) return;
             state.mode = step(state.mode, 1, 4, n);
             answer = line('M', state.mode);
+            modeChanged(mode, answer);
             break;
         case 'A':
             if (v601 && (n = presses(cmd, 'A')) > 0) {
                 state.agc = step(state.agc, 2, 4, n);
             } else if (adapt && (d = digit(1, 4)) > 0) {
                 state.agc = d;
+                combinedAt_ = at;
             } else {
                 return;
             }
@@ -329,8 +402,11 @@ void RadioModel::applySetting(const std::string& text, double at) {
             break;
         case '\'':  // the v601 toggle is a bare character, taken before any line
             if (v601 || (d = digit(0, 1)) < 0) return;
-            state.pttEnable = d;
-            answer = line('\'', state.pttEnable);
+            if (state.pttEnable == d) {
+                answer = line('\'', d);  // the radio answers its state all the same
+            } else {
+                setPttEnable(d, answer);
+            }
             break;
         case '(':
             if ((d = digit(0, 1)) < 0) return;
@@ -370,6 +446,7 @@ void RadioModel::applySetting(const std::string& text, double at) {
             state.mode = ch.mode;
             answer =
                 "C" + std::string(arg) + "\n" + "F" + state.freq + "\n" + line('M', state.mode);
+            modeChanged(mode, answer);
             break;
         }
         case 'P': {

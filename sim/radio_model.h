@@ -2,6 +2,23 @@
 // a radio would, for all three firmware types. Pure logic in time: bytes
 // arrive at a time, answers leave at later times. It serves the tests
 // (through FakePort in virtual time) and tolvane-sim (in real time).
+//
+// What the radio does on its own, beyond answering the command it got:
+// - Keying needs PTT enable: a "K" with PTT enable off leaves the radio
+//   receiving (it answers "U"), and switching PTT enable off while keyed
+//   drops the key (a running amplifier tune ends with "T1").
+// - A mode change between a voice mode (USB, LSB, AME) and CW moves the
+//   audio: entering CW the source becomes "H4" (OFF/CW) and CW's own
+//   sidetone setting applies (on until changed); leaving CW the phone source
+//   and the voice modes' sidetone come back. On the v601 firmware the same
+//   change also switches PTT enable off (the keying input changes meaning);
+//   the v604 firmware types keep it. Every value that changed is reported
+//   after the "M" report, in the order H, S, apostrophe; this holds for a
+//   channel select that changes the mode too.
+// - The Adapt firmware's combined form (a direct mode or AGC code, LF, the
+//   frequency report, LF) is one setting: its frequency line keeps a
+//   selected channel when it names the frequency the radio is on; another
+//   frequency retunes (and leaves the channel) as an "F" command does.
 #pragma once
 
 #include <array>
@@ -50,7 +67,8 @@ public:
         int meterReading = 7; // J00..J99
     };
 
-    explicit RadioModel(Firmware fw = Firmware::V601);
+    explicit RadioModel(Firmware fw = Firmware::V601,
+                        std::size_t commandLogLines = kDefaultLogLines);
 
     Firmware firmware() const { return fw_; }
     State state;
@@ -76,8 +94,15 @@ public:
     // Unsolicited report lines (for demos and tests), LF added per line.
     void say(std::string_view lines, double at);
 
-    // Every complete command line (or bare sync/toggle character) taken, in order.
-    const std::vector<std::string>& commandsSeen() const { return seen_; }
+    // The last commandLogLines() command lines (or bare sync/toggle
+    // characters) taken, oldest first.
+    std::vector<std::string> commandsSeen() const;
+    // How many command lines were taken since the start, logged or not.
+    std::size_t commandsTaken() const { return taken_; }
+    // How many lines the command log keeps (at least 1; older ones are dropped).
+    void setCommandLogLines(std::size_t lines);
+    std::size_t commandLogLines() const { return logLines_; }
+    static constexpr std::size_t kDefaultLogLines = 1000;
 
     // The channel report while the radio works on its VFO.
     static constexpr std::string_view kVfoChannelReport = "C--";
@@ -93,11 +118,21 @@ private:
     void sync(bool key, double at);
     void applySetting(const std::string& line, double at);
     void leaveOperate(std::string& answer);
+    void logCommand(std::string line);
+    // The audio moves that follow a mode change from `from`; reports appended.
+    void modeChanged(int from, std::string& answer);
+    // PTT enable set to `on`; a key is dropped with it. Reports appended.
+    void setPttEnable(int on, std::string& answer);
 
     Firmware fw_;
     std::string pending_;  // partial command line
     std::deque<std::pair<double, char>> out_;
-    std::vector<std::string> seen_;
+    std::deque<std::string> seen_;
+    std::size_t logLines_ = kDefaultLogLines;
+    std::size_t taken_ = 0;
+    int phoneSource_ = 1;       // source the voice modes come back to
+    int otherSidetone_ = -1;    // sidetone of the mode group not in use; -1 its default
+    double combinedAt_ = -1.0;  // when an Adapt direct mode/AGC line came; -1 none
     double lastOut_ = 0.0;
     double warmupDue_ = -1.0;
     double tuneDue_ = -1.0;

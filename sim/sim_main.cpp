@@ -20,6 +20,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "radio_model.h"
@@ -35,12 +36,16 @@ void onStopSignal(int sig) {
 
 constexpr const char* kUsage =
     "usage: tolvane-sim [--folder DIR] [--port N] [--firmware v601|adapt|nonadapt] [--local]\n"
-    "                   [--warmup SECONDS] [--tune-step SECONDS] [--trace] [--help]\n"
+    "                   [--warmup SECONDS] [--tune-step SECONDS] [--log-lines N] [--trace]\n"
+    "                   [--help]\n"
     "\n"
     "A Tolvane radio on a pseudo-terminal, linked as DIR/ports/COMN (defaults: folder \".\",\n"
     "port 1, firmware v601). It starts under remote control on 14.07400 MHz USB, or under\n"
     "local control with --local. The amplifier warms up in --warmup seconds (3) and tunes in\n"
-    "two --tune-step steps (1 s each); --trace prints every command and report. It runs until\n"
+    "two --tune-step steps (1 s each); --trace prints every command and report. It answers\n"
+    "at the line speed the panel sets on the terminal (7 data bits, odd parity, 1 stop bit\n"
+    "in time; the pseudo-terminal itself carries 8-bit characters). The radio keeps the\n"
+    "last --log-lines commands it took (1000) in its log. It runs until\n"
     "SIGTERM, SIGINT or the console command quit; the end of standard input does not stop it.\n"
     "\n";
 
@@ -107,6 +112,7 @@ struct Options {
     bool trace = false;
     double warmup = 3.0;
     double tuneStep = 1.0;
+    int logLines = static_cast<int>(RadioModel::kDefaultLogLines);
 };
 
 bool parseSeconds(const std::string& text, double& seconds) {
@@ -141,6 +147,7 @@ int parseOptions(int argc, char** argv, Options& opt) {
         } else if (arg == "--firmware" && value(v) && parseFirmware(v, opt.firmware)) {
         } else if (arg == "--warmup" && value(v) && parseSeconds(v, opt.warmup)) {
         } else if (arg == "--tune-step" && value(v) && parseSeconds(v, opt.tuneStep)) {
+        } else if (arg == "--log-lines" && value(v) && parseNumber(v, 1, 999999, opt.logLines)) {
         } else {
             std::fprintf(stderr, "tolvane-sim: bad argument \"%s\"%s\n\n", arg.c_str(),
                          v.empty() ? "" : (" \"" + v + "\"").c_str());
@@ -271,6 +278,7 @@ class PtyLink {
     }
 
     int master() const { return master_; }
+    int slave() const { return slave_; }
     const std::string& slavePath() const { return slavePath_; }
     const std::string& linkPath() const { return linkPath_; }
 
@@ -288,6 +296,7 @@ class Simulator {
         radio_.state.remote = !opt.local;
         radio_.warmupSeconds = opt.warmup;
         radio_.tuneStepSeconds = opt.tuneStep;
+        radio_.setCommandLogLines(static_cast<std::size_t>(opt.logLines));
     }
 
     int run() {
@@ -325,7 +334,8 @@ class Simulator {
                 char buf[4096];
                 const ssize_t n = ::read(pty_.master(), buf, sizeof buf);
                 if (n > 0) {
-                    const std::size_t before = radio_.commandsSeen().size();
+                    followLineSpeed();  // the answer goes out at the speed set now
+                    const std::size_t before = radio_.commandsTaken();
                     radio_.received(std::string_view(buf, static_cast<std::size_t>(n)), elapsed());
                     traceCommands(before);
                 } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
@@ -354,6 +364,32 @@ class Simulator {
 
     double elapsed() const {
         return std::chrono::duration<double>(SteadyClock::now() - start_).count();
+    }
+
+    // The panel sets the line on the terminal; the radio follows it, so that
+    // every line setting of the Port Setup dialog works. A pseudo-terminal
+    // keeps the speed but not the character size or parity (the kernel holds
+    // it at 8 bits without parity, and the panel's port layer accepts that on
+    // a pseudo-terminal); the radio plays its own framing of 7 data bits, odd
+    // parity and one stop bit in time: ten bits a character at that speed.
+    void followLineSpeed() {
+        termios tio{};
+        if (tcgetattr(pty_.slave(), &tio) != 0) return;
+        const int baud = baudOf(cfgetospeed(&tio));
+        if (baud <= 0 || baud == baud_) return;
+        baud_ = baud;
+        radio_.charTime = kBitsPerCharacter / baud;
+    }
+
+    static int baudOf(speed_t code) {
+        static constexpr std::pair<speed_t, int> kSpeeds[] = {
+            {B300, 300},     {B600, 600},     {B1200, 1200},     {B1800, 1800},
+            {B2400, 2400},   {B4800, 4800},   {B9600, 9600},     {B19200, 19200},
+            {B38400, 38400}, {B57600, 57600}, {B115200, 115200},
+        };
+        for (const auto& [c, baud] : kSpeeds)
+            if (c == code) return baud;
+        return 0;
     }
 
     static void pause(double seconds) {
@@ -387,10 +423,12 @@ class Simulator {
         }
     }
 
+    // Prints the commands taken since `from` lines had been taken.
     void traceCommands(std::size_t from) {
         if (!trace_) return;
-        const auto& seen = radio_.commandsSeen();
-        for (std::size_t i = from; i < seen.size(); ++i) {
+        const std::vector<std::string> seen = radio_.commandsSeen();
+        const std::size_t fresh = std::min(radio_.commandsTaken() - from, seen.size());
+        for (std::size_t i = seen.size() - fresh; i < seen.size(); ++i) {
             if (seen[i] == " ") continue;  // the local-mode heartbeat
             say("  panel> " + seen[i] + "\n");
         }
@@ -527,8 +565,10 @@ class Simulator {
         }
     }
 
+    static constexpr double kBitsPerCharacter = 10.0;  // start, 7 data, parity, stop
     RadioModel radio_;
     PtyLink& pty_;
+    int baud_ = 9600;
     bool trace_;
     SteadyClock::time_point start_;
     bool stdinOpen_ = true;

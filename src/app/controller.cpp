@@ -190,16 +190,42 @@ bool Controller::radioPortVanished() {
     } catch (const std::exception&) {
     }
     ps.gRadioPortLost = true;
+    lostPortSaid_.clear();
     setCaption(form_.ui->lblComStat, "No Com");
     link.ReportError("Radio port lost: waiting for it to come back...");
     return true;
 }
 
+// The number is not resolved afresh for a lost port: that takes Port Setup.
+// A path that now leads to another device is said once per device.
+bool Controller::lostPortBack() {
+    if (!ps.gRadioPortLost || radioPort_.isOpen()) return false;
+    LostDeviceState s = radioPort_.lostDevice();
+    if (s.where == LostDevice::Replaced && s.now != lostPortSaid_) {
+        lostPortSaid_ = s.now;
+        link.ReportError("Radio port: " + s.path + ": leads to " + s.now + " now, not to " + s.had +
+                         "; not opened. Apply Port Setup to use it.");
+    }
+    return s.where == LostDevice::Back;
+}
+
+Controller::Stage Controller::reopenLostPort() {
+    try {
+        radioPort_.reopenLost();
+    } catch (const PortError&) {
+        return Stage::QueryLoop;  // still lost: looked at again on the next pass
+    }
+    ps.gRadioPortLost = false;
+    ps.gRadioPortOk = true;
+    setCaption(form_.ui->lblComStat, "COM" + set.gRadioPort);
+    setCaption(form_.ui->txtInfo, "Querying radio status");
+    return Stage::Query;
+}
+
 Controller::Stage Controller::queryLoop() {
     shell_.yield();
-    // A lost radio port that is there again is opened with the same settings.
-    if (ps.gRadioPortLost && comPortAvailable(portNumberValue(set.gRadioPort)))
-        req.reqPortReopen = true;
+    // A lost radio port is opened again when the device it had is back.
+    if (lostPortBack()) return reopenLostPort();
     if (req.reqPortReopen) {
         req.reqPortReopen = false;
         return Stage::OpenPort;
@@ -421,9 +447,8 @@ Controller::Stage Controller::pass() {
     // 2. Yield once; an idle panel blocks here until something falls due.
     shell_.setNextWait(idleWait());
     shell_.yield();
-    // A lost radio port that is there again is opened with the same settings.
-    if (ps.gRadioPortLost && comPortAvailable(portNumberValue(set.gRadioPort)))
-        req.reqPortReopen = true;
+    // A lost radio port is opened again when the device it had is back.
+    if (lostPortBack()) return reopenLostPort();
     catLeftovers();
     // 3. A break on the radio line: query the radio again.
     if (st.gRadioBreak) return Stage::Query;

@@ -134,6 +134,11 @@ private:
     int pendingRadioInput();
     // True (and the port closed) when the radio port's device has gone away.
     bool radioPortVanished();
+    // A lost radio port is back on the device it had (never another one).
+    bool lostPortBack();
+    Stage reopenLostPort();
+    Stage radioPortFailed(const PortError& e);
+    std::string lostPortSaid_;  // the other device a lost port's path led to, said once
     void catLeftovers();
     double idleWait();
     static constexpr double kCatQuiet = 0.05;

@@ -104,6 +104,10 @@ void Controller::dispatchRequests(Stage& next, bool& leave) {
             return;
         }
         if (row.flag == tolvane::req<&Requests::reqAudioReload>) {
+            // The re-sync takes charge of the radio: only under remote
+            // control. Under local control the request waits for the next
+            // REMOTE initialisation, which applies the audio settings.
+            if (ps.gControlMode != "REMOTE") continue;
             req.reqAudioReload = false;
             next = Stage::AudioResync;
             leave = true;
@@ -113,14 +117,11 @@ void Controller::dispatchRequests(Stage& next, bool& leave) {
     }
 }
 
+// The opening step with the new settings. When the port is not there or
+// does not open, the wait for settings runs as a stage of its own, so that
+// the panel is seen waiting (and tests can step through it).
 Controller::Stage Controller::openingStepFromLoop() {
-    Stage s = openPort();
-    while (s == Stage::WaitPort) s = waitPort();
-    while (s == Stage::OpenPort) {
-        s = openPort();
-        while (s == Stage::WaitPort) s = waitPort();
-    }
-    return s;
+    return openPort();
 }
 
 // ------------------------------------------------------ utility routines

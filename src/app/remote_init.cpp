@@ -25,22 +25,17 @@ namespace tolvane {
 using vb::caption;
 using vb::setCaption;
 
-namespace {
-// Name of an audio source code in the source box.
-std::string sourceName(const std::string& code) {
-    if (code == "H1") return "MIC";
-    if (code == "H2") return "AUDIO2";
-    if (code == "H3") return "PATCH";
-    return "";
-}
-}  // namespace
-
 Controller::Stage Controller::remoteInit() {
     if (ps.gRestarting) return Stage::LoopEntry;
     ps.gControlMode = "REMOTE";
+    // Audio settings applied from Audio Setup while the radio was under its
+    // front panel's control waited for this initialisation: they are what
+    // the operator chose last, so the file does not override them.
+    const bool applied = req.reqAudioReload;
     req.reqAudioReload = false;
     tryStep([&] { set.gTxUnrestricted = link.fileExists("Permissions.txt"); });
     tryStep([&] {
+        if (applied) return;
         AudioCodes codes = kAudioDefaults;
         if (link.fileExists(kAudioSetupFileName)) codes = audioCodesAtStartup(kAudioSetupFileName);
         set.gAudSource = codes.source;
@@ -102,12 +97,12 @@ Controller::Stage Controller::remoteFinish() {
     });
     tryStep([&] { display.ShowLocRem(); });
     tryStep([&] {
-        // The source box is set to the configured source before each run, so
-        // the source routine drives the radio toward it.
+        // The source is stepped on the routing just brought in: picking a
+        // source in the source box would also switch the audio to local and
+        // undo a remote routing the operator stored.
         bring(&RadioState::gSourceReport, set.gAudSource, 4, 0.2, [&] {
-            ps.pickedSource = sourceName(set.gAudSource);
-            if (ps.pickedSource.empty()) ps.pickedSource = "OFF/CW";
-            rc.SourceCmd();
+            rc.StepAudioSource(set.gAudSource);
+            link.ReadRadio();
         });
     });
     tryStep([&] { display.ShowSource(); });

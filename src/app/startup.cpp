@@ -167,7 +167,11 @@ void Controller::restorePanelState() {
 bool Controller::SetUpRadioPort() {
     FlowControl flow = handshakeFlow(set.gRadioHandshake);
     if (radioPort_.isOpen()) {
-        if (radioPort_.inBufferCount() > 0) radioPort_.input();
+        try {
+            if (radioPort_.inBufferCount() > 0) radioPort_.input();
+        } catch (const PortError&) {
+            // a device that went away is closed all the same
+        }
         radioPort_.close();
         link.Delay(0.5);
     }
@@ -209,6 +213,8 @@ Controller::Stage Controller::openPort() {
             ps.gRadioPortOk = SetUpRadioPort();
         } catch (const StopRunning&) {
             throw;
+        } catch (const PortError& e) {
+            return radioPortFailed(e);
         } catch (const std::exception&) {
             // The store is skipped; inside the loop the pass is abandoned.
             if (ps.gErrorRuleArmed) throw;
@@ -227,6 +233,21 @@ Controller::Stage Controller::openPort() {
     setCaption(ui->lblComStat, "No Port");
     setCaption(ui->lblREMOTE, "");
     req.reqPortReopen = false;
+    return Stage::WaitPort;
+}
+
+// The port did not open (missing, held, a line setting refused): the
+// request is served, the panel says why and shows the link lost, and waits
+// for new settings; nothing is sent meanwhile. The port has no device of
+// its own any more, so nothing is opened again until settings are applied.
+Controller::Stage Controller::radioPortFailed(const PortError& e) {
+    auto* ui = form_.ui;
+    req.reqPortReopen = false;
+    ps.gRadioPortOk = false;
+    ps.gRadioPortLost = true;
+    link.ReportError("Radio port: " + std::string(e.what()));
+    setCaption(ui->lblComStat, "No Port");
+    setCaption(ui->lblREMOTE, "");
     return Stage::WaitPort;
 }
 

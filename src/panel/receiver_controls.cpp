@@ -160,6 +160,15 @@ void ReceiverControls::SetAudioSource(const std::string& target) {
         std::string cmd = st.gFwType == protocol::kFwV601 ? kDQ : kLocalRouting;
         c_.link.SendRadioCmd(cmd, true, 0.1);
     }
+    StepAudioSource(target);
+}
+
+void ReceiverControls::StepAudioSource(const std::string& target) {
+    RadioState& st = c_.st;
+    // A target that is no source ("OFF/CW" cannot be chosen) sends nothing.
+    if (!isLetterDigit(target, 'H') || codeDigit(target) < 1 ||
+        codeDigit(target) > protocol::kSourcePositions)
+        return;
     int current = codeDigit(st.gSourceReport);
     int wanted = codeDigit(target);
     if (current == wanted) return;

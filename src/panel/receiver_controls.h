@@ -33,6 +33,8 @@ public:
     void AgcCmd();
     void SourceCmd();
     void SetAudioSource(const std::string& target);
+    // The "H" presses of SetAudioSource alone, on whatever routing the radio has.
+    void StepAudioSource(const std::string& target);
     void SetLocRem(const std::string& target);
     void AudioToggleCmd();
     void DigModeCmd();

@@ -235,12 +235,11 @@ void StatusDisplay::SetTxControlsEnabled(bool& allowed) {
     if (ui->cmdXmit->isEnabled() != enable && caption(ui->cmdXmit) == "&XMT ON")
         ui->cmdXmit->setEnabled(enable);
     if (ui->cmdPTT->isEnabled() != enable) ui->cmdPTT->setEnabled(enable);
+    holdPttEnable(allowed);
     if (allowed) {
-        if (st_.gPttEnReport == "'0" && link_ != nullptr) link_->TogglePttEnable();
         setCaption(ui->lblInBand, "");
         setBackColour(ui->lblInBand, colour::kLightGrey);
     } else {
-        if (st_.gPttEnReport == "'1" && link_ != nullptr) link_->TogglePttEnable();
         if (ps_.gScanActive) {
             setCaption(ui->lblInBand, "Scanning");
         } else {
@@ -248,6 +247,21 @@ void StatusDisplay::SetTxControlsEnabled(bool& allowed) {
             setBackColour(ui->lblInBand, colour::kRed);
         }
     }
+}
+
+void StatusDisplay::holdPttEnable(bool allowed) {
+    // Without a known firmware there is no toggle to send.
+    if (link_ == nullptr || protocol::firmware(st_.gFwType) == nullptr) return;
+    // A new initialisation is a new start: a radio that did not follow under
+    // its front panel's control may follow under remote control.
+    if (ps_.gControlMode != pttInterlockMode_) {
+        pttInterlock_ = {};
+        pttInterlockMode_ = ps_.gControlMode;
+    }
+    PttInterlockDecision d = decidePttInterlock(allowed, st_.gPttEnReport, pttInterlock_);
+    pttInterlock_ = d.memory;
+    if (d.toggle) link_->TogglePttEnable();
+    if (!d.warning.empty()) reportError(d.warning);
 }
 
 std::string StatusDisplay::vfoBText() const {

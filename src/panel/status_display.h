@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "radio/ptt_interlock.h"
 #include "radio/radio_panel.h"
 #include "radio/radio_state.h"
 
@@ -65,12 +66,21 @@ public:
     // "F" followed by the seven VFO B digit captions.
     std::string vfoBText() const;
 
+    // What the PTT-enable interlock remembers of its last toggle.
+    const PttInterlockMemory& pttInterlock() const { return pttInterlock_; }
+
 private:
+    // Holds the radio's PTT enable to the permission: decides, sends the
+    // toggle and tells the operator when the radio does not follow.
+    void holdPttEnable(bool allowed);
+
     FrmTolvane& form_;
     RadioState& st_;
     PanelFlags& ps_;
     Settings& set_;
     RadioLink* link_ = nullptr;
+    PttInterlockMemory pttInterlock_;
+    std::string pttInterlockMode_;  // control mode the memory was taken under
 };
 
 }  // namespace tolvane

@@ -59,9 +59,9 @@ std::optional<Parity> parityLetter(std::string_view s) {
     }
 }
 
-}  // namespace
-
-std::optional<LineSettings> parseLineSettings(std::string_view text) {
+// The four fields of a settings text, blanks trimmed; nothing when there
+// are more or fewer than four.
+std::optional<std::array<std::string_view, 4>> splitFields(std::string_view text) {
     std::array<std::string_view, 4> fields;
     std::size_t count = 0;
     for (;;) {
@@ -72,30 +72,65 @@ std::optional<LineSettings> parseLineSettings(std::string_view text) {
         text.remove_prefix(comma + 1);
     }
     if (count != fields.size()) return std::nullopt;
+    return fields;
+}
 
-    LineSettings settings;
-    std::optional<int> baud = digitsValue(fields[0]);
+std::optional<int> speedValue(std::string_view field) {
+    std::optional<int> baud = digitsValue(field);
     if (!baud) return std::nullopt;
-    bool known = false;
-    for (int speed : kSpeeds) known = known || speed == *baud;
-    if (!known) return std::nullopt;
+    for (int speed : kSpeeds)
+        if (speed == *baud) return baud;
+    return std::nullopt;
+}
+
+std::optional<int> dataBitsValue(std::string_view field) {
+    std::optional<int> bits = digitsValue(field);
+    if (!bits || *bits < 5 || *bits > 8 || field.size() != 1) return std::nullopt;
+    return bits;
+}
+
+std::optional<int> stopBitsValue(std::string_view field) {
+    if (field == "1") return 1;
+    if (field == "2") return 2;
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<LineSettings> parseLineSettings(std::string_view text) {
+    std::optional<std::array<std::string_view, 4>> fields = splitFields(text);
+    if (!fields) return std::nullopt;
+    std::optional<int> baud = speedValue((*fields)[0]);
+    std::optional<Parity> parity = parityLetter((*fields)[1]);
+    std::optional<int> dataBits = dataBitsValue((*fields)[2]);
+    std::optional<int> stopBits = stopBitsValue((*fields)[3]);
+    if (!baud || !parity || !dataBits || !stopBits) return std::nullopt;
+    LineSettings settings;
     settings.baud = *baud;
-
-    std::optional<Parity> parity = parityLetter(fields[1]);
-    if (!parity) return std::nullopt;
     settings.parity = *parity;
-
-    std::optional<int> dataBits = digitsValue(fields[2]);
-    if (!dataBits || *dataBits < 5 || *dataBits > 8 || fields[2].size() != 1) return std::nullopt;
     settings.dataBits = *dataBits;
-
-    if (fields[3] == "1")
-        settings.stopBits = 1;
-    else if (fields[3] == "2")
-        settings.stopBits = 2;
-    else
-        return std::nullopt;
+    settings.stopBits = *stopBits;
     return settings;
+}
+
+std::string lineSettingsFault(std::string_view text) {
+    std::optional<std::array<std::string_view, 4>> fields = splitFields(text);
+    if (!fields) return "not speed,parity,data bits,stop bits";
+    std::string fault;
+    auto refuse = [&fault](const char* name, std::string_view value) {
+        if (!fault.empty()) fault += ", ";
+        fault += name;
+        fault += value.empty() ? std::string(" missing") : " " + std::string(value);
+    };
+    if (!speedValue((*fields)[0])) refuse("speed", (*fields)[0]);
+    if (!parityLetter((*fields)[1])) refuse("parity", (*fields)[1]);
+    if (!dataBitsValue((*fields)[2])) refuse("data bits", (*fields)[2]);
+    if (!stopBitsValue((*fields)[3])) refuse("stop bits", (*fields)[3]);
+    return fault;
+}
+
+int bitsPerCharacter(const LineSettings& line) {
+    return 1 + line.dataBits + (line.parity == Parity::None ? 0 : 1) + line.stopBits;
 }
 
 }  // namespace tolvane

@@ -2,14 +2,11 @@
 // value of a port number setting.
 #include "platform/port_map.h"
 
+#include "platform/device_probe.h"
 #include "platform/numeric_value.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cmath>
 
 namespace tolvane {
@@ -27,23 +24,7 @@ bool ComPortAvailable(int n) {
 }
 
 bool ComPortAvailable(int n, const std::string& folder) {
-    std::string path = portDevicePath(n, folder);
-    if (path.empty()) return false;
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool available = false;
-    if (::isatty(fd) == 1) {
-        int rc;
-        do {
-            rc = ::flock(fd, LOCK_EX | LOCK_NB);
-        } while (rc != 0 && errno == EINTR);
-        if (rc == 0) {
-            ::flock(fd, LOCK_UN);
-            available = true;
-        }
-    }
-    ::close(fd);
-    return available;
+    return probeDevice(portDevicePath(n, folder)).state == DeviceProbe::Free;
 }
 
 int portNumberValue(const std::string& text) {

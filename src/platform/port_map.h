@@ -13,8 +13,10 @@ namespace tolvane {
 // simply not available rather than silently another device).
 std::string portDevicePath(int n, const std::string& folder = ".");
 
-// True when port n opens as a terminal and nobody holds its lock. A port
-// this program holds open is locked, so it counts as not available.
+// True when port n leads to a serial port or pseudo-terminal and nobody
+// holds its lock. A port this program holds open is locked, so it counts as
+// not available. The probe never opens the device, so it cannot change DTR
+// or RTS (see device_probe.h).
 bool ComPortAvailable(int n);
 bool ComPortAvailable(int n, const std::string& folder);
 

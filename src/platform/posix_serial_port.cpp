@@ -3,21 +3,25 @@
 #include "platform/posix_serial_port.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <optional>
 #include <utility>
 
 #include "platform/port_map.h"
+#include "platform/termios_line.h"
 
 namespace tolvane {
 
@@ -60,80 +64,6 @@ void sleepSeconds(double seconds) {
     }
 }
 
-struct SpeedCode {
-    int baud;
-    speed_t code;
-};
-constexpr SpeedCode kSpeedCodes[] = {
-    {300, B300},     {600, B600},     {1200, B1200},     {1800, B1800},
-    {2400, B2400},   {4800, B4800},   {9600, B9600},     {19200, B19200},
-    {38400, B38400}, {57600, B57600}, {115200, B115200},
-};
-
-std::optional<speed_t> speedCode(int baud) {
-    for (const SpeedCode& s : kSpeedCodes)
-        if (s.baud == baud) return s.code;
-    return std::nullopt;
-}
-
-tcflag_t characterSize(int dataBits) {
-    switch (dataBits) {
-        case 5:
-            return CS5;
-        case 6:
-            return CS6;
-        case 7:
-            return CS7;
-        default:
-            return CS8;
-    }
-}
-
-// Raw mode with break and parity marking. Returns 0 or the errno of the failure.
-int applyLineSettings(int fd, const LineSettings& line, FlowControl flow) {
-    std::optional<speed_t> speed = speedCode(line.baud);
-    if (!speed) return EINVAL;
-    struct termios t;
-    if (tcgetattr(fd, &t) != 0) return errno;
-
-    t.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | IGNPAR | ISTRIP | INLCR | IGNCR | ICRNL |
-                                        IXON | IXOFF | IXANY | IMAXBEL | INPCK);
-    t.c_iflag |= PARMRK;
-    if (line.parity != Parity::None) t.c_iflag |= INPCK;
-    t.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    t.c_lflag &=
-        ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL | ICANON | ISIG | IEXTEN | TOSTOP);
-
-    t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    t.c_cflag |= CREAD | CLOCAL | characterSize(line.dataBits);
-    if (line.stopBits == 2) t.c_cflag |= CSTOPB;
-    switch (line.parity) {
-        case Parity::None:
-            break;
-        case Parity::Odd:
-            t.c_cflag |= PARENB | PARODD;
-            break;
-        case Parity::Even:
-            t.c_cflag |= PARENB;
-            break;
-        case Parity::Mark:
-            t.c_cflag |= PARENB | CMSPAR | PARODD;
-            break;
-        case Parity::Space:
-            t.c_cflag |= PARENB | CMSPAR;
-            break;
-    }
-    if (flow == FlowControl::RtsCts) t.c_cflag |= CRTSCTS;
-
-    // With O_NONBLOCK and VMIN 1 a read without data fails with EAGAIN, so
-    // a read of 0 bytes can only mean the device hung up.
-    t.c_cc[VMIN] = 1;
-    t.c_cc[VTIME] = 0;
-    if (cfsetispeed(&t, *speed) != 0 || cfsetospeed(&t, *speed) != 0) return errno;
-    if (tcsetattr(fd, TCSANOW, &t) != 0) return errno;
-    return 0;
-}
-
 bool goneErrno(int err) {
     return err == EIO || err == ENXIO || err == ENODEV || err == EBADF;
 }
@@ -141,7 +71,7 @@ bool goneErrno(int err) {
 }  // namespace
 
 void decodeMarked(std::string_view raw, std::string& carry, char parityReplace, bool discardNull,
-                  MarkedDecode& out) {
+                  int& breaks, MarkedDecode& out) {
     std::string data;
     data.reserve(carry.size() + raw.size());
     data.append(carry);
@@ -177,17 +107,39 @@ void decodeMarked(std::string_view raw, std::string& carry, char parityReplace, 
             break;
         }
         char third = data[i + 2];
-        if (third == '\0') {
+        if (third == '\0' && breaks > 0) {  // a break the driver counted
+            --breaks;
             out.events.push_back(comm::kErBreak);
         } else {
             out.events.push_back(comm::kErRxParity);
-            out.chars.push_back(parityReplace != '\0' ? parityReplace : third);
+            char c = parityReplace != '\0' ? parityReplace : third;
+            if (c != '\0' || !discardNull) out.chars.push_back(c);
         }
         i += 3;
     }
 }
 
-PosixSerialPort::PosixSerialPort(std::string folder) : folder_(std::move(folder)) {
+void BreakCounter::reset(std::optional<int> counter) {
+    last_ = counter;
+    pending_.clear();
+}
+
+int BreakCounter::update(std::optional<int> counter, double now) {
+    if (counter && last_ && *counter > *last_) {
+        for (int i = *counter - *last_; i > 0 && pending_.size() < kMaxPending; --i)
+            pending_.push_back(now);
+    }
+    if (counter) last_ = counter;
+    return static_cast<int>(pending_.size());
+}
+
+void BreakCounter::consumed(int n, double readAt) {
+    for (; n > 0 && !pending_.empty(); --n) pending_.pop_front();
+    while (!pending_.empty() && readAt - pending_.front() > kMatchWindow) pending_.pop_front();
+}
+
+PosixSerialPort::PosixSerialPort(std::string folder, SystemTables tables)
+    : folder_(std::move(folder)), tables_(std::move(tables)) {
     config_.portNumber = 0;
     config_.settings.clear();
     knownLines_ = TIOCM_DSR;
@@ -200,61 +152,145 @@ PosixSerialPort::~PosixSerialPort() {
 
 void PosixSerialPort::open(const PortConfig& config) {
     if (fd_ >= 0) throw PortError(kErrPortAlreadyOpen, "Port already open");
-    // The number and settings count as configured even when opening fails.
+    // The number and settings count as configured even when opening fails;
+    // the device of an earlier opening is no longer the port's.
     config_ = config;
+    identity_ = DeviceIdentity{};
+    openedPath_.clear();
     if (config.portNumber <= 0)
-        throw PortError(kErrInvalidPortNumber,
+        throw PortError(kErrInvalidPortNumber, PortFault::Other, "",
                         "Invalid port number " + std::to_string(config.portNumber));
-    std::optional<LineSettings> line = parseLineSettings(config.settings);
-    if (!line)
-        throw PortError(kErrInvalidProperty, "Invalid line settings \"" + config.settings + "\"");
+    openDevice(portDevicePath(config.portNumber, folder_), nullptr);
+}
 
-    const std::string path = portDevicePath(config.portNumber, folder_);
+void PosixSerialPort::reopenLost() {
+    if (fd_ >= 0) throw PortError(kErrPortAlreadyOpen, "Port already open");
+    if (openedPath_.empty())
+        throw PortError(ENOENT, PortFault::Gone, "", "no device to open again");
+    const DeviceIdentity had = identity_;
+    openDevice(openedPath_, &had);
+}
+
+LostDeviceState PosixSerialPort::lostDevice() {
+    LostDeviceState s;
+    s.path = portDisplayName(openedPath_);
+    s.had = identity_.target;
+    if (fd_ >= 0 || openedPath_.empty()) return s;
+    DeviceProbeResult probe = probeDevice(openedPath_, tables_);
+    std::optional<DeviceIdentity> now = deviceIdentity(openedPath_);
+    if (probe.state == DeviceProbe::Missing || !now) return s;
+    if (*now != identity_) {
+        s.where = LostDevice::Replaced;
+        s.now = now->target;
+    } else if (probe.state == DeviceProbe::Locked) {
+        s.where = LostDevice::Busy;
+    } else if (probe.state == DeviceProbe::Free) {
+        s.where = LostDevice::Back;
+    }
+    return s;
+}
+
+void PosixSerialPort::openDevice(const std::string& path, const DeviceIdentity* pin) {
+    const std::string name = portDisplayName(path);
+    std::optional<LineSettings> line = parseLineSettings(config_.settings);
+    if (!line)
+        throw PortError(kErrInvalidProperty, PortFault::RefusedSetting, name,
+                        "line settings \"" + config_.settings +
+                            "\" refused: " + lineSettingsFault(config_.settings));
+
+    // Everything that can be told without opening is told first: opening a
+    // terminal raises DTR and RTS, which must not happen to a port that is
+    // not ours to use.
+    DeviceProbeResult probe = probeDevice(path, tables_);
+    switch (probe.state) {
+        case DeviceProbe::Missing:
+            throw PortError(probe.err, PortFault::Gone, name, errnoText(probe.err));
+        case DeviceProbe::NotSerial:
+            throw PortError(ENOTTY, PortFault::Other, name, "not a serial port");
+        case DeviceProbe::NoHardware:
+            throw PortError(ENODEV, PortFault::Gone, name, "no serial port hardware");
+        case DeviceProbe::Locked:
+            throw PortError(EBUSY, PortFault::Busy, name, "Port in use");
+        case DeviceProbe::Free:
+            break;
+    }
+    if (pin != nullptr) {
+        std::optional<DeviceIdentity> now = deviceIdentity(path);
+        if (!now || *now != *pin)
+            throw PortError(ENODEV, PortFault::Gone, name,
+                            "leads to " + (now ? now->target : std::string("nothing")) +
+                                " now, not to " + pin->target);
+    }
+
     int fd;
     do {
         fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         int err = errno;
-        throw PortError(err, errnoText(err) + " (" + path + ")");
+        PortFault fault = goneErrno(err) || err == ENOENT ? PortFault::Gone : PortFault::Other;
+        throw PortError(err, fault, name, errnoText(err));
     }
-    if (::isatty(fd) != 1) {
+    auto fail = [&](int err, PortFault fault, const std::string& reason) {
         ::close(fd);
-        throw PortError(ENOTTY, errnoText(ENOTTY) + " (" + path + ")");
-    }
+        throw PortError(err, fault, name, reason);
+    };
+    if (::isatty(fd) != 1) fail(ENOTTY, PortFault::Other, errnoText(ENOTTY));
+    struct stat st;
+    if (::fstat(fd, &st) != 0) fail(errno, PortFault::Other, errnoText(errno));
+    char resolved[PATH_MAX];
+    DeviceIdentity opened{::realpath(path.c_str(), resolved) != nullptr ? resolved : path,
+                          static_cast<unsigned long long>(st.st_rdev)};
+    if (pin != nullptr && opened != *pin)
+        fail(ENODEV, PortFault::Gone, "leads to " + opened.target + " now, not to " + pin->target);
     int rc;
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
         int err = errno;
-        ::close(fd);
-        if (err == EWOULDBLOCK) throw PortError(EBUSY, "Port in use (" + path + ")");
-        throw PortError(err, errnoText(err) + " (" + path + ")");
+        if (err == EWOULDBLOCK) fail(EBUSY, PortFault::Busy, "Port in use");
+        fail(err, PortFault::Other, errnoText(err));
     }
-    if (int err = applyLineSettings(fd, *line, config.flow); err != 0) {
+    LineApplyResult applied = applyLineSettings(fd, *line, config_.flow);
+    if (!applied.ok()) {
         ::flock(fd, LOCK_UN);
-        ::close(fd);
-        throw PortError(err, "Cannot apply line settings \"" + config.settings +
-                                 "\": " + errnoText(err) + " (" + path + ")");
+        if (applied.err != 0)
+            fail(applied.err, PortFault::Other,
+                 "line settings \"" + config_.settings + "\": " + errnoText(applied.err));
+        fail(
+            EINVAL, PortFault::RefusedSetting,
+            "line settings \"" + config_.settings + "\" refused by the device: " + applied.refused);
     }
     tcflush(fd, TCIOFLUSH);
 
     fd_ = fd;
     path_ = path;
+    openedPath_ = path;
+    identity_ = opened;
     vanished_ = false;
     vanishedErrno_ = 0;
     rx_.clear();
     carry_.clear();
     events_.clear();
     receivePending_ = false;
+    std::optional<int> breakCounter = readBreakCounter();
+    hasBreakCounter_ = breakCounter.has_value();
+    breaks_.reset(breakCounter);
     knownLines_ = TIOCM_DSR;
-    if (config.rts)
+    if (config_.rts)
         modemBits(TIOCM_RTS, 0);
     else
         modemBits(0, TIOCM_RTS);
     readModemLines();
     eventLines_ = knownLines_;
+}
+
+std::optional<int> PosixSerialPort::readBreakCounter() const {
+    if (fd_ < 0 || vanished_) return std::nullopt;
+    struct serial_icounter_struct counts {};
+    if (::ioctl(fd_, TIOCGICOUNT, &counts) != 0) return std::nullopt;
+    return counts.brk;
 }
 
 void PosixSerialPort::close() {
@@ -285,7 +321,9 @@ void PosixSerialPort::requireOpen() const {
 }
 
 void PosixSerialPort::throwIfGone() const {
-    if (vanished_) throw PortError(vanishedErrno_, errnoText(vanishedErrno_) + " (" + path_ + ")");
+    if (vanished_)
+        throw PortError(vanishedErrno_, PortFault::Gone, portDisplayName(path_),
+                        errnoText(vanishedErrno_));
 }
 
 void PosixSerialPort::queueEvent(int event) {
@@ -294,6 +332,7 @@ void PosixSerialPort::queueEvent(int event) {
 
 int PosixSerialPort::pump() {
     if (fd_ < 0 || vanished_) return 0;
+    const double readAt = monotonicSeconds();
     std::string raw;
     char buf[4096];
     while (raw.size() < kMaxReadPerPump) {
@@ -318,7 +357,14 @@ int PosixSerialPort::pump() {
     }
     if (raw.empty()) return 0;
     MarkedDecode decoded;
-    decodeMarked(raw, carry_, config_.parityReplace, config_.discardNull, decoded);
+    // The counter is read after the data: a break in the data is counted by
+    // then. One counted later has its mark in a later read.
+    const int counted =
+        breaks_.update(hasBreakCounter_ ? readBreakCounter() : std::nullopt, monotonicSeconds());
+    int breaks = counted;
+    decodeMarked(raw, carry_, config_.parityReplace, config_.discardNull, breaks, decoded);
+    // A read cut short at its bound may not have reached a counted mark yet.
+    breaks_.consumed(counted - breaks, raw.size() < kMaxReadPerPump ? readAt : 0.0);
     std::size_t before = rx_.size();
     accept(decoded);
     return static_cast<int>(rx_.size() - before);
@@ -384,9 +430,9 @@ void PosixSerialPort::write(std::string_view text) {
         if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK) {
             double left = deadline - monotonicSeconds();
             if (left <= 0.0)
-                throw PortError(ETIMEDOUT, "Write timed out after " + std::to_string(done) +
-                                               " of " + std::to_string(text.size()) +
-                                               " characters (" + path_ + ")");
+                throw PortError(ETIMEDOUT, PortFault::Other, portDisplayName(path_),
+                                "Write timed out after " + std::to_string(done) + " of " +
+                                    std::to_string(text.size()) + " characters");
             struct pollfd p = {fd_, POLLOUT, 0};
             if (::poll(&p, 1, pollMilliseconds(left)) > 0 && (p.revents & POLLOUT) == 0)
                 ::poll(nullptr, 0, 10);  // hung up or error: the next write tells
@@ -397,7 +443,8 @@ void PosixSerialPort::write(std::string_view text) {
             vanished_ = true;
             vanishedErrno_ = err;
         }
-        throw PortError(err, errnoText(err) + " (" + path_ + ")");
+        throw PortError(err, goneErrno(err) ? PortFault::Gone : PortFault::Other,
+                        portDisplayName(path_), errnoText(err));
     }
 }
 

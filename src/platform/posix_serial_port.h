@@ -7,6 +7,12 @@
 // a parity or framing error can be told from data: decodeMarked turns the
 // marked byte stream into characters and events.
 //
+// Opening never touches a device that the probe (device_probe.h) finds
+// missing, held by someone or not a serial port. The port remembers the
+// device of its last successful opening: after that device went away,
+// lostDevice() tells whether it is back and reopenLost() opens it, and only
+// it, again; a path that now leads to another device is not opened.
+//
 // A device that goes away while open (an adapter pulled, the simulator's
 // pseudo-terminal closed) is noticed on the next read. Characters received
 // before that are still delivered; once they are taken, inBufferCount(),
@@ -17,10 +23,12 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/device_probe.h"
 #include "platform/serial_port.h"
 
 namespace tolvane {
@@ -34,22 +42,52 @@ struct MarkedDecode {
 // Decodes `raw`, preceded by `carry` (an incomplete mark left from the last
 // read), appending to `out`:
 //   "\377\377"        one character 0xFF
-//   "\377\0\0"        a break: event 1001, no character
-//                     (a NUL received with an error looks the same)
+//   "\377\0\0"        a break (event 1001, no character) while `breaks`,
+//                     the breaks the driver counted and not yet matched, is
+//                     above 0 (it is counted down); otherwise a NUL received
+//                     with a parity or framing error, as below. The two
+//                     look the same under PARMRK.
 //   "\377\0" X        X received with a parity or framing error: event 1009
 //                     and `parityReplace` in its place (X itself when
-//                     parityReplace is NUL)
+//                     parityReplace is NUL, then dropped if a NUL and
+//                     `discardNull`)
 //   "\377" Y          (any other Y; not produced by the terminal driver)
 //                     0xFF taken as data, Y decoded normally
 //   NUL               dropped when `discardNull`
 // A trailing "\377" or "\377\0" is left in `carry` for the next read.
 void decodeMarked(std::string_view raw, std::string& carry, char parityReplace, bool discardNull,
-                  MarkedDecode& out);
+                  int& breaks, MarkedDecode& out);
+
+// The breaks the driver counted (TIOCGICOUNT) whose marks have not been
+// read yet. The counter moves before the break's mark can be read, so a
+// mark is a break only while a counted break waits for it. A counted break
+// whose mark is not in data read more than kMatchWindow seconds after it
+// was counted (lost in an overflow) is forgotten, so that it cannot claim a
+// later NUL received with an error. A driver without the counter (a
+// pseudo-terminal, some adapters) never confirms a break.
+class BreakCounter {
+  public:
+    static constexpr double kMatchWindow = 0.5;
+    static constexpr std::size_t kMaxPending = 64;
+    // At opening: the counter as it stands (nothing when the driver has none).
+    void reset(std::optional<int> counter);
+    // The counter as read at `now` (seconds), after a read; returns the
+    // breaks that marks may take.
+    int update(std::optional<int> counter, double now);
+    // Marks took `n` of them (oldest first), in data read at `readAt`; the
+    // others counted more than kMatchWindow before that are forgotten.
+    void consumed(int n, double readAt);
+
+  private:
+    std::optional<int> last_;
+    std::deque<double> pending_;  // when each counted break was seen counted
+};
 
 class PosixSerialPort final : public SerialPort {
   public:
-    // `folder` is the working folder whose ports/COM<n> entries name devices.
-    explicit PosixSerialPort(std::string folder = ".");
+    // `folder` is the working folder whose ports/COM<n> entries name devices;
+    // `tables` where the device probe finds the kernel's tables.
+    explicit PosixSerialPort(std::string folder = ".", SystemTables tables = {});
     ~PosixSerialPort() override;
     PosixSerialPort(const PosixSerialPort&) = delete;
     PosixSerialPort& operator=(const PosixSerialPort&) = delete;
@@ -78,13 +116,22 @@ class PosixSerialPort final : public SerialPort {
     void dispatchEvents() override;
     void waitReadable(double seconds) override;
     int notifyFd() const override { return vanished_ ? -1 : fd_; }
+    LostDeviceState lostDevice() override;
+    void reopenLost() override;
 
     // Device path the port was opened on ("" when closed).
     const std::string& devicePath() const { return path_; }
+    // The device of the last successful opening (kept after closing; empty
+    // after an opening that failed).
+    const DeviceIdentity& openedDevice() const { return identity_; }
     // True once the device has gone away while open.
     bool vanished() const { return vanished_; }
 
   private:
+    // Opens `path` with config_; with `pin`, only when it still leads to
+    // that device.
+    void openDevice(const std::string& path, const DeviceIdentity* pin);
+    std::optional<int> readBreakCounter() const;
     void requireOpen() const;
     void throwIfGone() const;
     // Reads everything the device holds into the receive buffer; returns the
@@ -97,7 +144,12 @@ class PosixSerialPort final : public SerialPort {
     void modemBits(int set, int clear);
 
     std::string folder_;
+    SystemTables tables_;
     std::string path_;
+    std::string openedPath_;   // path of the last successful opening
+    DeviceIdentity identity_;  // the device it led to
+    BreakCounter breaks_;
+    bool hasBreakCounter_ = false;
     int fd_ = -1;
     bool vanished_ = false;
     int vanishedErrno_ = 0;

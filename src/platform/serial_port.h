@@ -46,6 +46,11 @@ struct LineSettings {
 // Parses a settings text such as "9600,O,7,1", "9600 ,O,7,1" or "19200,N, 8, 1".
 // Returns nothing when the text cannot be used.
 std::optional<LineSettings> parseLineSettings(std::string_view text);
+// Why a settings text cannot be used, naming every refused field
+// ("speed 12345, parity Q, data bits 9, stop bits 3"); empty when it can.
+std::string lineSettingsFault(std::string_view text);
+// Bits one character takes on the line: start, data, parity and stop bits.
+int bitsPerCharacter(const LineSettings& line);
 
 // Everything applied to a port before it opens.
 struct PortConfig {
@@ -60,14 +65,54 @@ struct PortConfig {
     bool rts = true;
 };
 
+// What kind of failure a port reports, so that callers can say what went
+// wrong without reading error numbers.
+enum class PortFault {
+    Gone,            // the device is missing or went away
+    Busy,            // another program (or this one) holds the port
+    RefusedSetting,  // a line setting the port or its device cannot take
+    Other,
+};
+
 // A failing port operation (the original's run-time error from the port).
+// what() reads "<device>: <reason>" when the device is known.
 class PortError : public std::runtime_error {
 public:
-    PortError(int number, const std::string& what) : std::runtime_error(what), number_(number) {}
+    PortError(int number, const std::string& what, PortFault fault = PortFault::Other)
+        : std::runtime_error(what), number_(number), fault_(fault), reason_(what) {}
+    PortError(int number, PortFault fault, const std::string& device, const std::string& reason)
+        : std::runtime_error(device.empty() ? reason : device + ": " + reason),
+          number_(number),
+          fault_(fault),
+          device_(device),
+          reason_(reason) {}
     int number() const { return number_; }
+    PortFault fault() const { return fault_; }
+    const std::string& device() const { return device_; }
+    const std::string& reason() const { return reason_; }
 
 private:
     int number_;
+    PortFault fault_;
+    std::string device_;
+    std::string reason_;
+};
+
+// Where the device of a port's last successful opening stands once that
+// device went away and the port was closed. A port number is resolved
+// afresh only when the operator applies new settings (or at start-up); a
+// lost port comes back only on the device it had.
+enum class LostDevice {
+    Missing,   // its path leads nowhere (yet)
+    Back,      // the same device is there again, and free
+    Busy,      // the same device is there, held by someone
+    Replaced,  // its path now leads to another device
+};
+struct LostDeviceState {
+    LostDevice where = LostDevice::Missing;
+    std::string path;  // the path the port was opened by ("ports/COM1")
+    std::string had;   // the device it led to then ("/dev/pts/3")
+    std::string now;   // the device it leads to now, when Replaced
 };
 
 class SerialPort {
@@ -116,6 +161,16 @@ public:
     virtual void waitReadable(double seconds) = 0;
     // File descriptor to watch for input while the program yields, or -1.
     virtual int notifyFd() const { return -1; }
+
+    // After the device went away and the port was closed: where the device
+    // of the last successful opening stands now. Never opens the device.
+    virtual LostDeviceState lostDevice() { return {}; }
+    // Opens the device of the last successful opening again, with the same
+    // configuration, and only that device: throws PortError (Gone) when its
+    // path now leads elsewhere or nowhere, (Busy) when it is held.
+    virtual void reopenLost() {
+        throw PortError(0, PortFault::Gone, "", "no device to open again");
+    }
 };
 
 }  // namespace tolvane

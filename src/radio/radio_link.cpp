@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include "radio/errors.h"
 #include "radio/protocol.h"
@@ -120,26 +121,30 @@ void RadioLink::MSComm1_OnComm(int event) {
 
 // ------------------------------------------------------------------- reader
 
+double RadioLink::readLimitFor(std::string_view settings) {
+    std::optional<LineSettings> line = parseLineSettings(settings);
+    if (!line) return kReadLimit;
+    return kReadLimit + kLongestStatus * bitsPerCharacter(*line) / static_cast<double>(line->baud);
+}
+
 void RadioLink::ReadRadio() {
     panel_.setLamp(Lamp::Green);
     double t0 = clock_.now();
     st_.gRadioInput.clear();
     st_.gRadioHeard = false;
-    if (!port_.isOpen()) {  // nothing can arrive on a closed port
-        panel_.setComStat("No Com");
-        panel_.setLamp(Lamp::Idle);
-        return;
-    }
 
-    // Wait up to 0.8 s for the first character.
+    // Wait up to 0.8 s for the first character. A closed port is a silent
+    // radio: nothing can arrive, but the wait takes its time all the same,
+    // so that a caller that asks again until an answer comes does not spin.
+    auto waiting = [this] { return port_.isOpen() ? port_.inBufferCount() : 0; };
     for (;;) {
         double now = clock_.now();
         t0 = midnightCorrected(t0, now);
         double left = 0.8 - (now - t0);
-        if (left <= 0.0 || port_.inBufferCount() != 0) break;
+        if (left <= 0.0 || waiting() != 0) break;
         clock_.idle(left, &port_);
     }
-    if (port_.inBufferCount() < 1) {
+    if (waiting() < 1) {
         st_.gRadioHeard = false;
         panel_.setComStat("No Com");
         panel_.setLamp(Lamp::Idle);
@@ -147,8 +152,9 @@ void RadioLink::ReadRadio() {
     }
 
     // Take the answer once the line has been quiet for 60 ms, but no later
-    // than kReadLimit after the first character: a radio that never stops
-    // talking must not hold the reader.
+    // than the read limit after the first character: a radio that never
+    // stops talking must not hold the reader.
+    const double limit = readLimitFor(port_.settingsText());
     int n = port_.inBufferCount();
     double t = clock_.now();
     double first = t;
@@ -156,14 +162,14 @@ void RadioLink::ReadRadio() {
         double now = clock_.now();
         t = midnightCorrected(t, now);
         first = midnightCorrected(first, now);
-        if (now - t >= 0.06 || now - first >= kReadLimit) break;
+        if (now - t >= 0.06 || now - first >= limit) break;
         int count = port_.inBufferCount();
         if (count > n) {
             t = now;
             n = count;
             continue;
         }
-        double left = std::min(0.06 - (now - t), kReadLimit - (now - first));
+        double left = std::min(0.06 - (now - t), limit - (now - first));
         clock_.idle(left, &port_);
     }
 

@@ -42,8 +42,16 @@ public:
     void ReadRadio();
     void ReadRadioNoWait();
     void ParseRadioInput(std::string& text);
-    // Longest time ReadRadio keeps taking input after its first character.
+    // Longest time ReadRadio keeps taking input after its first character:
+    // kReadLimit beyond the time the longest complete status takes at the
+    // port's line settings (at 300 baud that is several seconds).
     static constexpr double kReadLimit = 1.0;
+    // Characters of the longest complete status: "#", "!" and "."; "F" and
+    // seven digits; the 2-character reports A M D H " ' ( , R O T X I S V * Z;
+    // G and C in 3, B in 4, P in 11, two Q lines in 3 and a J reading in 3;
+    // every line with its LF.
+    static constexpr int kLongestStatus = 103;
+    static double readLimitFor(std::string_view settings);
 
     // --- sync heartbeat ---
     void gSendSync(const std::string& c);

@@ -26,6 +26,10 @@ int secondDigit(const std::string& report) {
     return report[1] - '0';
 }
 
+bool knownMode(const std::string& report) {
+    return codePosition(report, 'M', protocol::kModePositions) >= 0;
+}
+
 }  // namespace
 
 void RadioLink::SetFreqCmd(const std::string& f) {
@@ -44,6 +48,8 @@ void RadioLink::SetAgc(const std::string& wanted) {
         ReadRadio();
         return;
     }
+    // The presses count from the reported AGC: none is sent until it is known.
+    if (codePosition(st_.gAgcReport, 'A', 4) < 0) return;
     int c = secondDigit(st_.gAgcReport);
     int t = secondDigit(wanted);
     if (c == t) return;
@@ -77,6 +83,10 @@ void RadioLink::SetMode(const std::string& wanted) {
     if (st_.gModeReport == wanted) return;
     const protocol::FirmwareInfo* fw = protocol::firmware(st_.gFwType);
     if (fw == nullptr || codePosition(wanted, 'M', protocol::kModePositions) < 0) return;
+    // A stepping firmware counts its presses from the reported mode: before
+    // a mode report has arrived nothing is sent (not even the bare LF of
+    // "no presses").
+    if (fw->modeStep != 0 && !knownMode(st_.gModeReport)) return;
     std::string keys = ModeKeys(wanted);
     if (fw->modeStep == 0) {
         ReadRadioNoWait();
@@ -112,14 +122,17 @@ void RadioLink::SetMode(const std::string& wanted) {
 void RadioLink::StepMode() {
     const protocol::FirmwareInfo* fw = protocol::firmware(st_.gFwType);
     if (fw == nullptr) return;
-    if (fw->modeStep == 0) {
+    // One step from a mode that is not known yet is a step into the blue (and
+    // the Adapt firmware has no next code to write): no step is sent; the
+    // status request below makes the mode known for the caller's next try.
+    const bool known = knownMode(st_.gModeReport);
+    if (known && fw->modeStep == 0) {
         static const char* kNext[] = {"M2", "M3", "M4", "M1"};
         int p = codePosition(st_.gModeReport, 'M', protocol::kModePositions);
-        std::string next = p < 0 ? "" : kNext[p];
         ReadRadioNoWait();
-        writeDirect(next + protocol::kLF + st_.gFreqReport + protocol::kLF);
+        writeDirect(kNext[p] + std::string(1, protocol::kLF) + st_.gFreqReport + protocol::kLF);
         Delay(0.3);
-    } else {
+    } else if (known) {
         SendRadioCmd(std::string(1, fw->modeStep), true, 0.1);
     }
     double t0 = clock_.now();
@@ -127,7 +140,7 @@ void RadioLink::StepMode() {
     for (;;) {
         double now = clock_.now();
         t0 = midnightCorrected(t0, now);
-        if (now - t0 >= 2.0 || st_.gModeReportNew) {
+        if (!known || now - t0 >= 2.0 || st_.gModeReportNew) {
             if (!st_.gModeReportNew) {
                 panel_.setInfoText("Mode did not change..");
                 SendRadioCmd("?", true, 1.0);
@@ -164,6 +177,8 @@ void RadioLink::SelectMeter(const std::string& wanted) {
     // The Adapt firmware has no meter key, and an unknown firmware none yet.
     if (fw == nullptr || fw->meterStep == 0) return;
     panel_.greyMeterLabels();
+    // The presses count from the reported meter: none is sent until it is known.
+    if (codePosition(st_.gMeterReport, 'D', protocol::kMeterPositions) < 0) return;
     int c = MeterIndex(st_.gMeterReport) + protocol::kMeterPositions;
     int t = MeterIndex(wanted) + protocol::kMeterPositions;
     if (c == t) return;

@@ -165,7 +165,7 @@ void TestCatBridge::wire_data() {
     add("v601 MD1", Firmware::V601) << QByteArray("MD1;") << QByteArray("M\n") << QStringList{} << "1407400" << 2;
     add("adapt MD1", Firmware::Adapt) << QByteArray("MD1;") << QByteArray("M2\nF1407400\n") << QStringList{} << "1407400" << 2;
     add("nonadapt MD1", Firmware::NonAdapt) << QByteArray("MD1;") << QByteArray("m\n") << QStringList{} << "1407400" << 2;
-    add("v601 MD3 then MD", Firmware::V601) << QByteArray("MD3;MD;") << QByteArray("MMM\n") << QStringList{"MD3;"} << "1407400" << 4;
+    add("v601 MD3 then MD", Firmware::V601) << QByteArray("MD3;MD;") << QByteArray("MMM\n'") << QStringList{"MD3;"} << "1407400" << 4;
     add("adapt MD3 then MD", Firmware::Adapt) << QByteArray("MD3;MD;") << QByteArray("M4\nF1407400\n") << QStringList{"MD3;"} << "1407400" << 4;
     add("nonadapt MD3 then MD", Firmware::NonAdapt) << QByteArray("MD3;MD;") << QByteArray("mmm\n") << QStringList{"MD3;"} << "1407400" << 4;
     add("v601 MD5", Firmware::V601) << QByteArray("MD5;") << QByteArray("MM\n") << QStringList{} << "1407400" << 3;

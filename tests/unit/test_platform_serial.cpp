@@ -21,8 +21,11 @@
 #include "platform/instance_lock.h"
 #include "platform/port_map.h"
 #include "platform/posix_serial_port.h"
+#include "pty_pair.h"
 
 using namespace tolvane;
+using tolvane::test::linkPort;
+using tolvane::test::Pty;
 
 Q_DECLARE_METATYPE(std::string)
 Q_DECLARE_METATYPE(std::vector<int>)
@@ -41,58 +44,6 @@ inline char* toString(const std::vector<int>& v) {
 }  // namespace std
 
 namespace {
-
-// The master side of a pseudo-terminal, standing in for the radio.
-class Pty {
-  public:
-    Pty() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
-        const char* name = ptsname(master_);
-        if (name != nullptr) slave_ = name;
-    }
-    ~Pty() { closeMaster(); }
-    bool ok() const { return master_ >= 0 && !slave_.empty(); }
-    const std::string& slave() const { return slave_; }
-    void closeMaster() {
-        if (master_ >= 0) ::close(master_);
-        master_ = -1;
-    }
-    bool send(const std::string& text) {
-        std::size_t done = 0;
-        while (done < text.size()) {
-            ssize_t n = ::write(master_, text.data() + done, text.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-    // Reads until `count` bytes came or the line stays quiet for two seconds.
-    std::string receive(std::size_t count) {
-        std::string got;
-        char buf[512];
-        while (got.size() < count) {
-            struct pollfd p = {master_, POLLIN, 0};
-            if (::poll(&p, 1, 2000) <= 0) break;
-            ssize_t n = ::read(master_, buf, std::min(sizeof buf, count - got.size()));
-            if (n <= 0) break;
-            got.append(buf, static_cast<std::size_t>(n));
-        }
-        return got;
-    }
-
-  private:
-    int master_ = -1;
-    std::string slave_;
-};
-
-bool linkPort(const QTemporaryDir& dir, int n, const std::string& target) {
-    std::string ports = dir.path().toStdString() + "/ports";
-    ::mkdir(ports.c_str(), 0755);
-    std::string link = ports + "/COM" + std::to_string(n);
-    return ::symlink(target.c_str(), link.c_str()) == 0;
-}
 
 PortConfig configFor(int n, const std::string& settings = "9600,N,8,1") {
     PortConfig config;
@@ -305,45 +256,69 @@ void TestPlatformSerial::decodeTable_data() {
     QTest::addColumn<std::string>("chars");
     QTest::addColumn<std::vector<int>>("events");
     QTest::addColumn<std::string>("carryOut");
+    QTest::addColumn<int>("breaksIn");   // breaks the driver counted, not yet matched
+    QTest::addColumn<int>("breaksOut");  // ... left after the decoding
     using S = std::string;
     using V = std::vector<int>;
     QTest::newRow("plain text") << S() << S("F1407400\n") << true << ':' << S("F1407400\n") << V{}
-                                << S();
-    QTest::newRow("empty") << S() << S() << true << ':' << S() << V{} << S();
+                                << S() << 0 << 0;
+    QTest::newRow("empty") << S() << S() << true << ':' << S() << V{} << S() << 0 << 0;
     QTest::newRow("doubled 0xFF") << S() << S("a\377\377b") << true << ':' << S("a\377b") << V{}
-                                  << S();
+                                  << S() << 0 << 0;
     QTest::newRow("two 0xFF") << S() << S("\377\377\377\377") << true << ':' << S("\377\377") << V{}
-                              << S();
+                              << S() << 0 << 0;
     QTest::newRow("break") << S() << S("x\377\0\0y", 5) << true << ':' << S("xy")
-                           << V{comm::kErBreak} << S();
+                           << V{comm::kErBreak} << S() << 1 << 0;
     QTest::newRow("parity error") << S() << S("\377\0A", 3) << true << ':' << S(":")
-                                  << V{comm::kErRxParity} << S();
-    QTest::newRow("parity mid text")
-        << S() << S("M\377\0q2", 5) << true << ':' << S("M:2") << V{comm::kErRxParity} << S();
+                                  << V{comm::kErRxParity} << S() << 0 << 0;
+    QTest::newRow("parity mid text") << S() << S("M\377\0q2", 5) << true << ':' << S("M:2")
+                                     << V{comm::kErRxParity} << S() << 0 << 0;
     QTest::newRow("parity other replacement")
-        << S() << S("\377\0A", 3) << true << '?' << S("?") << V{comm::kErRxParity} << S();
-    QTest::newRow("parity no replacement")
-        << S() << S("\377\0A", 3) << true << '\0' << S("A") << V{comm::kErRxParity} << S();
-    QTest::newRow("parity on 0xFF")
-        << S() << S("\377\0\377", 3) << true << ':' << S(":") << V{comm::kErRxParity} << S();
+        << S() << S("\377\0A", 3) << true << '?' << S("?") << V{comm::kErRxParity} << S() << 0 << 0;
+    QTest::newRow("parity no replacement") << S() << S("\377\0A", 3) << true << '\0' << S("A")
+                                           << V{comm::kErRxParity} << S() << 0 << 0;
+    QTest::newRow("parity on 0xFF") << S() << S("\377\0\377", 3) << true << ':' << S(":")
+                                    << V{comm::kErRxParity} << S() << 0 << 0;
     QTest::newRow("break then parity") << S() << S("\377\0\0\377\0Z", 6) << true << ':' << S(":")
-                                       << V{comm::kErBreak, comm::kErRxParity} << S();
-    QTest::newRow("nul discarded") << S() << S("A\0B\0", 4) << true << ':' << S("AB") << V{} << S();
-    QTest::newRow("nul kept") << S() << S("A\0B", 3) << false << ':' << S("A\0B", 3) << V{} << S();
+                                       << V{comm::kErBreak, comm::kErRxParity} << S() << 1 << 0;
+    QTest::newRow("nul discarded")
+        << S() << S("A\0B\0", 4) << true << ':' << S("AB") << V{} << S() << 0 << 0;
+    QTest::newRow("nul kept") << S() << S("A\0B", 3) << false << ':' << S("A\0B", 3) << V{} << S()
+                              << 0 << 0;
     QTest::newRow("lone mark carried")
-        << S() << S("ab\377") << true << ':' << S("ab") << V{} << S("\377");
+        << S() << S("ab\377") << true << ':' << S("ab") << V{} << S("\377") << 0 << 0;
     QTest::newRow("mark and nul carried")
-        << S() << S("ab\377\0", 4) << true << ':' << S("ab") << V{} << S("\377\0", 2);
+        << S() << S("ab\377\0", 4) << true << ':' << S("ab") << V{} << S("\377\0", 2) << 0 << 0;
     QTest::newRow("carry completes 0xFF")
-        << S("\377") << S("\377c") << true << ':' << S("\377c") << V{} << S();
+        << S("\377") << S("\377c") << true << ':' << S("\377c") << V{} << S() << 0 << 0;
     QTest::newRow("carry completes break")
-        << S("\377") << S("\0\0", 2) << true << ':' << S() << V{comm::kErBreak} << S();
-    QTest::newRow("carry completes parity")
-        << S("\377\0", 2) << S("Q") << true << ':' << S(":") << V{comm::kErRxParity} << S();
+        << S("\377") << S("\0\0", 2) << true << ':' << S() << V{comm::kErBreak} << S() << 1 << 0;
+    QTest::newRow("carry completes parity") << S("\377\0", 2) << S("Q") << true << ':' << S(":")
+                                            << V{comm::kErRxParity} << S() << 0 << 0;
     QTest::newRow("carry with no new bytes")
-        << S("\377\0", 2) << S() << true << ':' << S() << V{} << S("\377\0", 2);
+        << S("\377\0", 2) << S() << true << ':' << S() << V{} << S("\377\0", 2) << 0 << 0;
     QTest::newRow("0xFF before other byte")
-        << S() << S("\377A") << true << ':' << S("\377A") << V{} << S();
+        << S() << S("\377A") << true << ':' << S("\377A") << V{} << S() << 0 << 0;
+    // Under PARMRK a NUL received with a parity or framing error is marked
+    // exactly like a break: only the driver's break counter tells them apart.
+    QTest::newRow("nul with error, no break counted")
+        << S() << S("M\377\0\0", 4) << true << ':' << S("M:") << V{comm::kErRxParity} << S() << 0
+        << 0;
+    QTest::newRow("nul with error, no replacement, nul dropped")
+        << S() << S("A\377\0\0B", 5) << true << '\0' << S("AB") << V{comm::kErRxParity} << S() << 0
+        << 0;
+    QTest::newRow("nul with error, no replacement, nul kept")
+        << S() << S("A\377\0\0B", 5) << false << '\0' << S("A\0B", 3) << V{comm::kErRxParity} << S()
+        << 0 << 0;
+    QTest::newRow("one break counted, two marks")
+        << S() << S("\377\0\0\377\0\0", 6) << true << ':' << S(":")
+        << V{comm::kErBreak, comm::kErRxParity} << S() << 1 << 0;
+    QTest::newRow("two breaks counted, one mark read")
+        << S() << S("x\377\0\0", 4) << true << ':' << S("x") << V{comm::kErBreak} << S() << 2 << 1;
+    QTest::newRow("break counted, parity error on a letter")
+        << S() << S("\377\0A", 3) << true << ':' << S(":") << V{comm::kErRxParity} << S() << 1 << 1;
+    QTest::newRow("break counted, mark not complete yet")
+        << S() << S("F\377\0", 3) << true << ':' << S("F") << V{} << S("\377\0", 2) << 1 << 1;
 }
 
 void TestPlatformSerial::decodeTable() {
@@ -354,32 +329,43 @@ void TestPlatformSerial::decodeTable() {
     QFETCH(std::string, chars);
     QFETCH(std::vector<int>, events);
     QFETCH(std::string, carryOut);
+    QFETCH(int, breaksIn);
+    QFETCH(int, breaksOut);
     std::string carry = carryIn;
     MarkedDecode out;
-    decodeMarked(raw, carry, replace, discardNull, out);
+    int breaks = breaksIn;
+    decodeMarked(raw, carry, replace, discardNull, breaks, out);
     QCOMPARE(out.chars, chars);
     QCOMPARE(out.events, events);
     QCOMPARE(carry, carryOut);
+    QCOMPARE(breaks, breaksOut);
 }
 
 void TestPlatformSerial::decodeAnySplit_data() {
     QTest::addColumn<std::string>("stream");
-    QTest::newRow("mixed") << std::string("A\377\377B\377\0\0C\377\0xD\0E\377\377", 17);
-    QTest::newRow("marks back to back") << std::string("\377\0\0\377\0\0\377\377\377\0Z", 11);
+    QTest::addColumn<int>("breaks");
+    QTest::newRow("mixed") << std::string("A\377\377B\377\0\0C\377\0xD\0E\377\377", 17) << 1;
+    QTest::newRow("marks back to back") << std::string("\377\0\0\377\0\0\377\377\377\0Z", 11) << 2;
+    QTest::newRow("nul errors, no breaks") << std::string("\377\0\0x\377\0\0\377\0\0", 10) << 0;
+    QTest::newRow("break then nul error") << std::string("\377\0\0x\377\0\0", 7) << 1;
 }
 
 // Whatever the split between two reads, the result equals decoding in one go.
 void TestPlatformSerial::decodeAnySplit() {
     QFETCH(std::string, stream);
+    QFETCH(int, breaks);
     MarkedDecode whole;
     std::string carry;
-    decodeMarked(stream, carry, ':', true, whole);
+    int left = breaks;
+    decodeMarked(stream, carry, ':', true, left, whole);
     QVERIFY(carry.empty());
+    QCOMPARE(left, 0);
     for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
         MarkedDecode parts;
         std::string c;
-        decodeMarked(std::string_view(stream).substr(0, cut), c, ':', true, parts);
-        decodeMarked(std::string_view(stream).substr(cut), c, ':', true, parts);
+        int b = breaks;
+        decodeMarked(std::string_view(stream).substr(0, cut), c, ':', true, b, parts);
+        decodeMarked(std::string_view(stream).substr(cut), c, ':', true, b, parts);
         QVERIFY2(parts.chars == whole.chars, qPrintable(QString("cut %1").arg(cut)));
         QVERIFY2(parts.events == whole.events, qPrintable(QString("cut %1").arg(cut)));
         QVERIFY(c.empty());

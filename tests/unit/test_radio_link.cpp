@@ -24,6 +24,11 @@ private slots:
     void readTakesBurstsTogether();
     void readWithoutAnswer();
     void readFromBabblingRadioEnds();
+    void readOnClosedPortTakesItsTime();
+    void readLimitFollowsLineSpeed_data();
+    void readLimitFollowsLineSpeed();
+    void readTakesWholeStatusAtLineSpeed_data();
+    void readTakesWholeStatusAtLineSpeed();
     void readSetsFullStatusOnlyInOneRead();
     void readNoWaitKeepsMarkers();
     void syncEveryTwoSeconds();
@@ -203,9 +208,82 @@ void TestRadioLink::readFromBabblingRadioEnds() {
     double t0 = f.clock.elapsed();
     f.link.ReadRadio();
     double took = f.clock.elapsed() - t0;
-    QVERIFY2(took < 1.1, qPrintable(QString::number(took)));
+    // The first character comes after 10 ms; the read stops at the cap after
+    // it (1 s beyond the longest status at 9600 baud), within one 5 ms gap.
+    const double cap = RadioLink::readLimitFor("9600,O,7,1");
+    QVERIFY2(took >= 0.01 + cap && took < 0.01 + cap + 0.006, qPrintable(QString::number(took)));
+    QVERIFY(took < 1.13);
     QVERIFY(f.state.gRadioHeard);
     QCOMPARE(f.state.gModeReport, std::string("M1"));
+}
+
+// Nothing can arrive on a closed port, but the wait for the first
+// character takes its 0.8 s as with a silent radio, through the clock.
+void TestRadioLink::readOnClosedPortTakesItsTime() {
+    RadioFixture f;
+    f.port.close();
+    f.state.gFullStatus = true;
+    f.panel.comStat = "Com OK";
+    double t0 = f.clock.elapsed();
+    f.link.ReadRadio();
+    double took = f.clock.elapsed() - t0;
+    QVERIFY2(took >= 0.8 && took < 0.81, qPrintable(QString::number(took)));
+    QVERIFY(!f.state.gRadioHeard);
+    QCOMPARE(f.state.gRadioInput, std::string());
+    QCOMPARE(f.panel.comStat, std::string("No Com"));
+    QVERIFY(f.state.gFullStatus);
+    QCOMPARE(f.panel.lastLamp(), Lamp::Idle);
+}
+
+void TestRadioLink::readLimitFollowsLineSpeed_data() {
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<double>("limit");
+    // 1 s beyond the longest status: 103 characters of 10 bits (7O1) or 11 (8E2).
+    QTest::newRow("300 7O1") << "300,O,7,1" << 1.0 + 103 * 10 / 300.0;
+    QTest::newRow("1200 7O1") << "1200,O,7,1" << 1.0 + 103 * 10 / 1200.0;
+    QTest::newRow("9600 7O1 with blank") << "9600 ,O,7,1" << 1.0 + 103 * 10 / 9600.0;
+    QTest::newRow("19200 8E2") << "19200,E,8,2" << 1.0 + 103 * 12 / 19200.0;
+    QTest::newRow("2400 8N1") << "2400,N,8,1" << 1.0 + 103 * 10 / 2400.0;
+    QTest::newRow("unusable settings") << "12345,Q,9,3" << 1.0;
+    QTest::newRow("none") << "" << 1.0;
+}
+
+void TestRadioLink::readLimitFollowsLineSpeed() {
+    QFETCH(QString, settings);
+    QFETCH(double, limit);
+    QCOMPARE(RadioLink::readLimitFor(settings.toStdString()), limit);
+}
+
+void TestRadioLink::readTakesWholeStatusAtLineSpeed_data() {
+    QTest::addColumn<int>("baud");
+    QTest::newRow("300") << 300;
+    QTest::newRow("600") << 600;
+    QTest::newRow("1200") << 1200;
+    QTest::newRow("9600") << 9600;
+}
+
+// A complete status, one character every ten bit times, is taken in one
+// read at every speed of the Port Setup dialog (the 1 s limit alone cut
+// it at 300 and 600 baud).
+void TestRadioLink::readTakesWholeStatusAtLineSpeed() {
+    QFETCH(int, baud);
+    RadioFixture f;
+    f.port.close();
+    PortConfig cfg;
+    cfg.portNumber = 1;
+    cfg.settings = std::to_string(baud) + ",O,7,1";
+    f.port.open(cfg);
+    // The longest status: every report line at its kept width.
+    const std::string status =
+        "#\nF1407400\nM1\nA2\nD1\nH1\n\"1\n'1\n(1\n,0\nR1\nO1\nT1\nX0\nG00\nI0\nS0\nV0\n"
+        "C--\nB100\nP0007000001\n*0\nZ0\nJ07\n!\nQT1\nQC0\n.\n";
+    QCOMPARE(int(status.size()), RadioLink::kLongestStatus);
+    f.port.inject(status, 0.02, 10.0 / baud);
+    f.link.ReadRadio();
+    QVERIFY(f.state.gFullStatus);
+    QCOMPARE(f.state.gChanReport, std::string("P0007000001"));
+    QCOMPARE(f.state.gRadioInput.size(), status.size());
+    QCOMPARE(f.port.inBufferCount(), 0);
 }
 
 void TestRadioLink::readSetsFullStatusOnlyInOneRead() {

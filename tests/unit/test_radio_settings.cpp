@@ -23,6 +23,8 @@ private slots:
     void setModeV601RestoresPttEnable();
     void stepModeWithoutAnswer();
     void stepModeAdaptWritesNextCode();
+    void stepModeBeforeAReport_data();
+    void stepModeBeforeAReport();
     void setAgcDoesNotReadWhenEqual();
     void selectMeterGreysLabels();
     void withTheRadioModel_data();
@@ -53,6 +55,12 @@ void TestRadioSettings::routines_data() {
     QTest::newRow("mode empty code v601") << "SetMode" << 1 << "M3" << "A2" << "D1" << "'1" << "" << wire("");
     QTest::newRow("mode bad code adapt") << "SetMode" << 2 << "M3" << "A2" << "D1" << "'1" << "M9" << wire("");
     QTest::newRow("mode unknown firmware") << "SetMode" << 0 << "M1" << "A2" << "D1" << "'1" << "M2" << wire("");
+    // Before any mode report the presses cannot be counted: nothing goes out.
+    QTest::newRow("mode USB before a report v601") << "SetMode" << 1 << "  " << "A2" << "D1" << "'1" << "M1" << wire("");
+    QTest::newRow("mode LSB before a report v601") << "SetMode" << 1 << "  " << "A2" << "D1" << "'1" << "M2" << wire("");
+    QTest::newRow("mode CW before a report nonadapt") << "SetMode" << 3 << "  " << "A2" << "D1" << "'1" << "M4" << wire("");
+    QTest::newRow("mode after a garbled report v601") << "SetMode" << 1 << "M7" << "A2" << "D1" << "'1" << "M1" << wire("");
+    QTest::newRow("mode before a report adapt") << "SetMode" << 2 << "  " << "A2" << "D1" << "'1" << "M2" << wire("M2\nF1407400\n");
 
     QTest::newRow("agc slow from fast v601") << "SetAgc" << 1 << "M1" << "A4" << "D1" << "'1" << "A2" << wire("A\n");
     QTest::newRow("agc slow from fast nonadapt") << "SetAgc" << 3 << "M1" << "A4" << "D1" << "'1" << "A2" << wire("a\n");
@@ -61,6 +69,10 @@ void TestRadioSettings::routines_data() {
     QTest::newRow("agc same") << "SetAgc" << 1 << "M1" << "A3" << "D1" << "'1" << "A3" << wire("");
     QTest::newRow("agc off from fast stepping") << "SetAgc" << 1 << "M1" << "A4" << "D1" << "'1" << "A1" << wire("");
     QTest::newRow("agc unknown firmware") << "SetAgc" << 0 << "M1" << "A4" << "D1" << "'1" << "A2" << wire("");
+    QTest::newRow("agc before a report v601") << "SetAgc" << 1 << "M1" << "  " << "D1" << "'1" << "A3" << wire("");
+    QTest::newRow("agc before a report nonadapt") << "SetAgc" << 3 << "M1" << "  " << "D1" << "'1" << "A2" << wire("");
+    QTest::newRow("agc from OFF v601") << "SetAgc" << 1 << "M1" << "A1" << "D1" << "'1" << "A2" << wire("A\n");
+    QTest::newRow("agc before a report adapt") << "SetAgc" << 2 << "M1" << "  " << "D1" << "'1" << "A3" << wire("A3\nF1407400\n");
 
     QTest::newRow("ptt toggle v601 bare") << "TogglePttEnable" << 1 << "M1" << "A2" << "D1" << "'1" << "" << wire("'");
     QTest::newRow("ptt on nonadapt") << "TogglePttEnable" << 3 << "M1" << "A2" << "D1" << "'0" << "" << wire("'1\n");
@@ -73,6 +85,8 @@ void TestRadioSettings::routines_data() {
     QTest::newRow("meter fwd from line nonadapt") << "SelectMeter" << 3 << "M1" << "A2" << "D2" << "'1" << "D4" << wire("DD\n");
     QTest::newRow("meter same") << "SelectMeter" << 1 << "M1" << "A2" << "D3" << "'1" << "D3" << wire("");
     QTest::newRow("meter adapt has no key") << "SelectMeter" << 2 << "M1" << "A2" << "D1" << "'1" << "D4" << wire("");
+    QTest::newRow("meter before a report v601") << "SelectMeter" << 1 << "M1" << "A2" << "  " << "'1" << "D3" << wire("");
+    QTest::newRow("meter before a report nonadapt") << "SelectMeter" << 3 << "M1" << "A2" << "  " << "'1" << "D1" << wire("");
 }
 
 void TestRadioSettings::routines() {
@@ -183,6 +197,29 @@ void TestRadioSettings::stepModeAdaptWritesNextCode() {
     QCOMPARE(f.port.allWritten(), std::string("M1\nF0700000\n"));
     QCOMPARE(f.state.gModeReport, std::string("M1"));
     QCOMPARE(f.panel.info, std::string());
+}
+
+// No step from a mode that is not known: a status request makes it known.
+void TestRadioSettings::stepModeBeforeAReport_data() {
+    QTest::addColumn<int>("fw");
+    QTest::newRow("v601") << 1;
+    QTest::newRow("adapt") << 2;
+    QTest::newRow("nonadapt") << 3;
+}
+
+void TestRadioSettings::stepModeBeforeAReport() {
+    QFETCH(int, fw);
+    RadioFixture f;
+    f.state.gFwType = fw;
+    f.state.gFreqReport = "F0700000";
+    f.port.inject("M3\n", 1.1, 0.001);  // the answer to the status request
+    double t0 = f.clock.elapsed();
+    f.link.StepMode();
+    QCOMPARE(f.port.allWritten(), std::string("?\n"));
+    QCOMPARE(f.state.gModeReport, std::string("M3"));
+    QCOMPARE(f.panel.info, std::string("Mode did not change.."));
+    QCOMPARE(f.panel.calls.back(), std::string("ShowMode"));
+    QVERIFY(f.clock.elapsed() - t0 < 2.0);  // no wait for a step that was not sent
 }
 
 void TestRadioSettings::setAgcDoesNotReadWhenEqual() {

@@ -163,8 +163,8 @@ void TestSimModel::commands_data() {
     const auto nonad = Firmware::NonAdapt;
     // mode
     row("v601 M steps", v601, "", "M\n", "M2\n", "M2");
-    row("v601 MMM", v601, "", "MMM\n", "M4\n", "M4");
-    row("v601 MM wraps", v601, "mode=4", "MM\n", "M2\n", "M2");
+    row("v601 MMM", v601, "", "MMM\n", "M4\nH4\nS1\n'0\n", "M4");
+    row("v601 MM wraps", v601, "mode=4", "MM\n", "M2\n'0\n", "M2");
     row("v601 m ignored", v601, "", "m\n", "", "");
     row("v601 M2 ignored", v601, "", "M2\n", "", "");
     row("nonadapt m steps", nonad, "", "mm\n", "M3\n", "M3");

@@ -10,6 +10,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <string>
+
+#include "platform/posix_serial_port.h"
 
 using namespace std::chrono;
 
@@ -149,8 +152,13 @@ class TestSimPty : public QObject {
     void consoleCommands();
     void startsUnderLocalControl();
     void panelClosesAndReopens();
+    void everyDialogLineSetting_data();
+    void everyDialogLineSetting();
+    void answersAtTheLineSpeed_data();
+    void answersAtTheLineSpeed();
     void lifecycle();
     void usage();
+    void logLinesOption();
 };
 
 void TestSimPty::init() {
@@ -199,6 +207,7 @@ void TestSimPty::commandTable_data() {
          {"\"0\n", "\"0\n"},
          {"\"\n", ""},
          {"'0\n", "'0\n"},
+         {"'1\n", "'1\n"},  // PTT enable back on: the tail keys the radio
          {"Z\n", "Z0\n"}});
     row("nonadapt", "!\nQT1\nQC0\n.\n",
         {{"mm\n", "M3\n"},
@@ -210,6 +219,7 @@ void TestSimPty::commandTable_data() {
          {"d\n", ""},
          {"\"0\n", "\"0\n"},
          {"'0\n", "'0\n"},
+         {"'1\n", "'1\n"},
          {"Z\n", "Z0\n"}});
 }
 
@@ -304,6 +314,82 @@ void TestSimPty::panelClosesAndReopens() {
     QCOMPARE(sim.proc.state(), QProcess::Running);
 }
 
+namespace {
+
+// What the radio answers on the panel's own port, until `count` characters
+// came or five seconds passed.
+std::string readPort(tolvane::SerialPort& port, std::size_t count) {
+    std::string got;
+    const auto end = steady_clock::now() + seconds(5);
+    while (got.size() < count && steady_clock::now() < end) {
+        port.waitReadable(0.05);
+        got += port.input();
+    }
+    return got;
+}
+
+}  // namespace
+
+void TestSimPty::everyDialogLineSetting_data() {
+    QTest::addColumn<QString>("settings");
+    // The baud list of the Port Setup dialog, as it writes them.
+    for (const char* s :
+         {"19200 ,O,7,1", "9600 ,O,7,1", "4800 ,O,7,1", "2400,O,7,1", "600,O,7,1", "300,O,7,1"})
+        QTest::newRow(s) << QString(s);
+}
+
+// The panel's port opens the simulator's terminal with every line setting
+// the dialog offers, again and again (Port Setup applied twice), and the
+// radio answers each time.
+void TestSimPty::everyDialogLineSetting() {
+    QFETCH(QString, settings);
+    Sim sim;
+    QVERIFY2(sim.start({}), sim.banner.constData());
+    sim.closeLine();
+    tolvane::PosixSerialPort port(sim.dir.path().toStdString());
+    tolvane::PortConfig config;
+    config.portNumber = 3;
+    config.settings = settings.toStdString();
+    for (int i = 0; i < 3; ++i) {
+        try {
+            port.open(config);
+        } catch (const tolvane::PortError& e) {
+            QFAIL(qPrintable(QString("opening %1: %2").arg(i + 1).arg(e.what())));
+        }
+        port.write("Z\n");
+        QCOMPARE(readPort(port, 3), std::string("Z0\n"));
+        port.close();
+    }
+}
+
+void TestSimPty::answersAtTheLineSpeed_data() {
+    QTest::addColumn<int>("baud");
+    QTest::newRow("1200") << 1200;
+    QTest::newRow("2400") << 2400;
+}
+
+// At a slow line speed the complete status takes its time on the line: ten
+// bits a character. (Only the lower bound is asserted: the line can be no
+// faster than its speed.)
+void TestSimPty::answersAtTheLineSpeed() {
+    QFETCH(int, baud);
+    Sim sim;
+    QVERIFY2(sim.start({}), sim.banner.constData());
+    sim.closeLine();
+    tolvane::PosixSerialPort port(sim.dir.path().toStdString());
+    tolvane::PortConfig config;
+    config.portNumber = 3;
+    config.settings = std::to_string(baud) + ",O,7,1";
+    port.open(config);
+    const std::string status = "#\n" + kStatusBody.toStdString() + "!\n.\n";
+    const auto start = steady_clock::now();
+    port.write("?\n");
+    QCOMPARE(readPort(port, status.size()), status);
+    const double took = duration<double>(steady_clock::now() - start).count();
+    const double line = static_cast<double>(status.size()) * 10.0 / baud;
+    QVERIFY2(took >= 0.9 * line, qPrintable(QString("%1 s for %2 s").arg(took).arg(line)));
+}
+
 void TestSimPty::lifecycle() {
     Sim sim;
     // A stale link of an earlier run is replaced.
@@ -341,6 +427,29 @@ void TestSimPty::usage() {
     QVERIFY(bad.waitForFinished(2000));
     QCOMPARE(bad.exitCode(), 2);
     QVERIFY(!QFileInfo::exists(dir.path() + "/ports"));
+}
+
+// The command log keeps the lines asked for; the trace goes on after it is full.
+void TestSimPty::logLinesOption() {
+    QProcess help;
+    help.start(simPath(), {"--help"});
+    QVERIFY(help.waitForFinished(2000));
+    QVERIFY(help.readAllStandardOutput().contains("--log-lines"));
+    for (const char* bad : {"0", "x", "-3", "1234567"}) {
+        QTemporaryDir dir;
+        QProcess p;
+        p.start(simPath(), {"--folder", dir.path(), "--log-lines", bad});
+        QVERIFY(p.waitForFinished(2000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardError().contains("--log-lines"));
+    }
+    Sim sim;
+    QVERIFY2(sim.start({"--log-lines", "2", "--trace"}), sim.banner.constData());
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(sim.exchange("Z\n", "Z0\n"), QByteArray("Z0\n"));
+        QCOMPARE(sim.readConsoleLine(2000).trimmed(), QByteArray("panel> Z"));
+        QCOMPARE(sim.readConsoleLine(2000).trimmed(), QByteArray("radio> Z0"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSimPty)

@@ -32,6 +32,9 @@ private slots:
     void permissionsFile();
     void audioSetupFileValues();
     void audioReloadAfterDialog();
+    void storedRoutingAndSource_data();
+    void storedRoutingAndSource();
+    void resyncKeepsRemoteRouting();
     void digitalPresetSavesAndRestores();
     void bfoAndRfGainTexts();
     void receiverCommands_data();
@@ -137,9 +140,9 @@ void TestWindowRemote::audioSetupFileValues() {
     QCOMPARE(h.c->set.gAudRouting, std::string("\"0"));
     QCOMPARE(h.c->set.gDigSource, std::string("H2"));
     QCOMPARE(h.c->set.gDigVox, std::string("V1"));
-    // Source PATCH was chosen on the local path, routing then follows row a
-    // only once: the radio ends on PATCH.
+    // The radio ends on the stored source with the stored remote routing.
     QCOMPARE(h.model.state.source, 3);
+    QCOMPARE(h.model.state.routing, 0);
     // Without the file the defaults apply.
     PanelHarness g(Firmware::NonAdapt, true);
     QVERIFY(g.runPasses(2));
@@ -173,6 +176,82 @@ void TestWindowRemote::audioReloadAfterDialog() {
     QVERIFY(h.run([&] { return h.inLoop(); }));
     QCOMPARE(h.model.state.source, 2);
     QVERIFY(!h.c->req.reqAudioReload);
+}
+
+// The source is stepped on the routing just brought in: the radio ends with the
+// routing and the source stored, each sent no more often than needed.
+void TestWindowRemote::storedRoutingAndSource_data() {
+    QTest::addColumn<int>("fw");
+    QTest::addColumn<int>("routing");  // the radio's, before
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QString>("stored");  // routing and source lines of AudioSetup.txt
+    QTest::addColumn<QByteArray>("expected");
+    const int v601 = int(Firmware::V601), nonad = int(Firmware::NonAdapt),
+              adapt = int(Firmware::Adapt);
+    QTest::newRow("v601 local to remote, MIC to PATCH")
+        << v601 << 1 << 1 << "\"0 H3" << QByteArray("\"\nHH\n");
+    QTest::newRow("nonadapt local to remote, MIC to PATCH")
+        << nonad << 1 << 1 << "\"0 H3" << QByteArray("\"0\nHH\n");
+    QTest::newRow("adapt local to remote, PATCH to AUDIO2")
+        << adapt << 1 << 3 << "\"0 H2" << QByteArray("\"0\nHH\n");
+    QTest::newRow("v601 remote kept, AUDIO2 to MIC")
+        << v601 << 0 << 2 << "\"0 H1" << QByteArray("HH\n");
+    QTest::newRow("nonadapt remote kept, MIC to AUDIO2")
+        << nonad << 0 << 1 << "\"0 H2" << QByteArray("H\n");
+    QTest::newRow("nonadapt remote kept, source kept")
+        << nonad << 0 << 3 << "\"0 H3" << QByteArray("");
+    QTest::newRow("v601 remote to local, MIC to AUDIO2")
+        << v601 << 0 << 1 << "\"1 H2" << QByteArray("\"\nH\n");
+    QTest::newRow("adapt remote to local, source kept")
+        << adapt << 0 << 2 << "\"1 H2" << QByteArray("\"1\n");
+    QTest::newRow("nonadapt from OFF/CW, remote") << nonad << 0 << 4 << "\"0 H1" << QByteArray("");
+}
+
+void TestWindowRemote::storedRoutingAndSource() {
+    QFETCH(int, fw);
+    QFETCH(int, routing);
+    QFETCH(int, source);
+    QFETCH(QString, stored);
+    QFETCH(QByteArray, expected);
+    PanelHarness h(static_cast<Firmware>(fw), true);
+    const std::string r = stored.section(' ', 0, 0).toStdString();
+    const std::string src = stored.section(' ', 1, 1).toStdString();
+    writeLines("AudioSetup.txt",
+               {src + " Phone Audio Source", "'1 PTT Enable", r + " LocalRemote Audio",
+                "H3 Digital Audio Source", "V2 Digital VOX: [V1|V2|V3]"});
+    h.model.state.routing = routing;
+    h.model.state.source = source;
+    std::string w = initTraffic(h);
+    QCOMPARE(QByteArray::fromStdString(w), expected + "B100\nB100\n?\n");
+    QCOMPARE(h.model.state.routing, r[1] - '0');
+    // H4 (OFF/CW) steps into the cycle at MIC with the first press: nothing
+    // is sent from it, and the radio stays there.
+    QCOMPARE(h.model.state.source, source == 4 ? 4 : src[1] - '0');
+    QCOMPARE(h.cap(h.ui()->cmbSource), std::string(r == "\"0" ? "REMOTE" : "AUDIO2"));
+}
+
+// The audio re-sync after Audio Setup keeps a remote routing as well.
+void TestWindowRemote::resyncKeepsRemoteRouting() {
+    PanelHarness h(Firmware::NonAdapt, true);
+    writeLines("AudioSetup.txt", {"H1", "'1", "\"0", "H3", "V2"});
+    QVERIFY(h.runPasses(3));
+    QCOMPARE(h.model.state.routing, 0);
+    h.shell.onModal = [&](QDialog& d) {
+        auto* dlg = qobject_cast<FrmAudioSetup*>(&d);
+        QVERIFY(dlg != nullptr);
+        dlg->ui->optPhoneAudio_2->click();  // Patch
+        dlg->ui->optLocRem_1->click();      // Remote Audio
+        dlg->ui->cmdApply->click();
+    };
+    h.ui()->mnuAudioSetup->trigger();
+    QVERIFY(h.run([&] { return h.c->stage() == S::RemoteFinish; }));
+    h.radio.takeWritten();
+    h.c->runUntil([] { return false; }, 1);
+    std::string w = h.radio.takeWritten();
+    QVERIFY2(w.rfind("HH\nB100\n", 0) == 0, w.c_str());
+    QCOMPARE(std::count(w.begin(), w.end(), '"'), 0);
+    QCOMPARE(h.model.state.routing, 0);
+    QCOMPARE(h.model.state.source, 3);
 }
 
 void TestWindowRemote::digitalPresetSavesAndRestores() {
