@@ -24,6 +24,7 @@ class FrmTolvane;
 class CatBridge;
 class StatusDisplay;
 struct PanelAreas;
+class PanelToolHost;
 
 // The program's module-level values.
 struct ProgramState {
@@ -126,6 +127,9 @@ class Controller {
     void mnuHelpTolvane_Click();
     void mnuHelpAbout_Click();
     void mnuCATSetup_Click();
+    void mnuScanBands_Click();
+    void mnuScanFreqs_Click();
+    void mnuChannelSetup_Click();
 
     // A start-up step: an error skips it while the loop's error rule is not armed.
     void tryStep(const std::function<void()>& fn);
@@ -145,6 +149,7 @@ class Controller {
     void showReports();
     void connectHandlers();
     void installSetupDialogs();
+    void installToolWindows();
     void restorePanelState();
     void writePanelState();
 
@@ -163,6 +168,7 @@ class Controller {
     RadioLink link_;
     std::unique_ptr<PanelAreas> areas_;
     std::unique_ptr<CatBridge> cat_;
+    std::unique_ptr<PanelToolHost> toolHost_;  // the main window as the tool windows see it
     Stage stage_ = Stage::Prepare;
     bool ending_ = false;
 };
