@@ -2,6 +2,8 @@
 // panel: which window each opens, what the main window shows meanwhile and
 // afterwards, and a band list row tuning the radio.
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
 
@@ -28,7 +30,38 @@ class TestWindowBandWiring : public QObject {
     void scanMenuRoutine_data();
     void scanMenuRoutine();
     void channelsEntryOpensChannelSetup();
+    void bandScanFromTheMenu();
+    void bandScanStopsWhenTheRadioGoesLocal();
+    void listScanFromTheMenu();
 };
+
+namespace {
+
+template <typename W = QWidget>
+W* child(QWidget& form, const QString& name) {
+    W* found = form.findChild<W*>(name);
+    if (found == nullptr) qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
+// The text written to the radio port from write `from` on.
+std::string writtenSince(const FakePort& port, std::size_t from) {
+    std::string out;
+    for (std::size_t i = from; i < port.writes().size(); ++i) out += port.writes()[i].text;
+    return out;
+}
+
+// The frequency commands among the writes from `from` on.
+std::vector<std::string> frequencyCommandsSince(const FakePort& port, std::size_t from) {
+    std::vector<std::string> out;
+    for (std::size_t i = from; i < port.writes().size(); ++i) {
+        const std::string& t = port.writes()[i].text;
+        if (!t.empty() && t[0] == 'F' && t.back() == '\n') out.push_back(t.substr(0, t.size() - 1));
+    }
+    return out;
+}
+
+}  // namespace
 
 void TestWindowBandWiring::bandButtonOpensItsList_data() {
     QTest::addColumn<QString>("button");
@@ -239,6 +272,135 @@ void TestWindowBandWiring::channelsEntryOpensChannelSetup() {
     // Nothing of the scan routine: the transmit controls stay as they were.
     QVERIFY(!h.c->state().ps.gScanActive);
     QVERIFY(h.ui()->cmdXmit->isEnabled());
+}
+
+void TestWindowBandWiring::bandScanFromTheMenu() {
+    PanelHarness h(Firmware::V601, true);
+    QVERIFY(h.runPasses(3));
+    const std::size_t before = h.radio.writes().size();
+    bool overran = false;
+    bool activeWhileScanning = false;
+    std::string inBandWhileScanning;
+    h.shell.onModal = [&](QDialog& d) {
+        auto* f = qobject_cast<FrmScanBands*>(&d);
+        QVERIFY(f != nullptr);
+        f->show();
+        QTest::mouseClick(child(*f, "cmd40M"), Qt::LeftButton);
+        QTest::mouseClick(child(*f, "Option1_4"), Qt::LeftButton, {}, QPoint(5, 5));
+        h.shell.onYield = [&] {
+            activeWhileScanning = h.c->state().ps.gScanActive;
+            inBandWhileScanning = h.cap(h.ui()->lblInBand);
+            if (frequencyCommandsSince(h.radio, before).size() == 3 || h.shell.yields > 5000) {
+                overran = h.shell.yields > 5000;
+                f->cmdStop_Click();
+            }
+        };
+        QTest::mouseClick(child(*f, "cmdScanUp"), Qt::LeftButton);
+        h.shell.onYield = nullptr;
+        f->reject();
+    };
+    h.form->findChild<QAction*>("mnuScanBands")->trigger();
+    QVERIFY(!overran);
+    QVERIFY(activeWhileScanning);
+    QCOMPARE(inBandWhileScanning, std::string("Scanning"));
+    // The scan alone talks to the radio meanwhile: three 1 kHz steps from
+    // the lower limit of 40 m, each with its LF, and nothing else. The
+    // radio's PTT enable is switched off for the scan and on again after it.
+    QCOMPARE(writtenSince(h.radio, before), std::string("'F0700000\nF0700100\nF0700200\n'"));
+    QCOMPARE(h.model.state.pttEnable, 1);
+    QCOMPARE(h.model.state.freq, std::string("0700200"));
+    QCOMPARE(h.c->state().st.gFreqReport, std::string("F0700200"));
+    QVERIFY(!h.c->state().ps.gScanActive);
+    QVERIFY(h.form->isEnabled());
+    QVERIFY(h.ui()->cmdXmit->isEnabled());
+    // The main loop goes on from there.
+    QVERIFY(h.runPasses(3));
+    QCOMPARE(h.cap(h.form->cmdF[1]) + h.cap(h.form->cmdF[2]) + h.cap(h.form->cmdF[3]) +
+                 h.cap(h.form->cmdF[4]),
+             std::string("7002"));
+}
+
+void TestWindowBandWiring::bandScanStopsWhenTheRadioGoesLocal() {
+    PanelHarness h(Firmware::V601, true);
+    QVERIFY(h.runPasses(3));
+    const std::size_t before = h.radio.writes().size();
+    bool overran = false;
+    bool hidden = false;
+    h.shell.onModal = [&](QDialog& d) {
+        auto* f = qobject_cast<FrmScanBands*>(&d);
+        QVERIFY(f != nullptr);
+        f->show();
+        QTest::mouseClick(child(*f, "cmd40M"), Qt::LeftButton);
+        bool switched = false;
+        h.shell.onYield = [&] {
+            if (!switched && frequencyCommandsSince(h.radio, before).size() == 2) {
+                h.model.setRemote(false, h.clock.elapsed());
+                switched = true;
+            }
+            if (h.shell.yields > 5000) {
+                overran = true;
+                f->cmdStop_Click();
+            }
+        };
+        QTest::mouseClick(child(*f, "cmdScanUp"), Qt::LeftButton);
+        h.shell.onYield = nullptr;
+        hidden = f->isHidden();
+    };
+    h.form->findChild<QAction*>("mnuScanBands")->trigger();
+    QVERIFY(!overran);
+    // The local report is read while the third step waits for its answer:
+    // no step goes out after it, and the window has closed by itself.
+    QCOMPARE(frequencyCommandsSince(h.radio, before),
+             (std::vector<std::string>{"F0700000", "F0700010", "F0700020"}));
+    QVERIFY(hidden);
+    QVERIFY(h.form->isEnabled());
+    QVERIFY(!h.c->state().ps.gScanActive);
+}
+
+void TestWindowBandWiring::listScanFromTheMenu() {
+    PanelHarness h(Firmware::V601, true);
+    QVERIFY(h.runPasses(3));
+    writeLines("ScanFreqs.txt",
+               {"7.074 USB FT8", "14.2 USB net", "", "", "", "", "", "", "", "", "", "", "", "2"});
+    const std::size_t before = h.radio.writes().size();
+    bool overran = false;
+    std::string infoDuringSecond;
+    h.shell.onModal = [&](QDialog& d) {
+        auto* f = qobject_cast<FrmScanFreqs*>(&d);
+        QVERIFY(f != nullptr);
+        f->show();
+        QCOMPARE(child<QLineEdit>(*f, "txtDelay")->text(), QString("2"));
+        child<QCheckBox>(*f, "Check1_0")->setChecked(true);
+        child<QCheckBox>(*f, "Check1_1")->setChecked(true);
+        h.shell.onYield = [&] {
+            if (frequencyCommandsSince(h.radio, before).size() == 2) {
+                infoDuringSecond = h.cap(h.ui()->lblInfo);
+                f->cmdStop_Click();
+            }
+            if (h.shell.yields > 20000) {
+                overran = true;
+                f->cmdStop_Click();
+            }
+        };
+        QTest::mouseClick(child(*f, "cmdScan"), Qt::LeftButton);
+        h.shell.onYield = nullptr;
+        f->reject();
+    };
+    h.form->findChild<QAction*>("mnuScanFreqs")->trigger();
+    QVERIFY(!overran);
+    // The first row, then its dwell of 2 s kept alive with the sync
+    // character, then the second row; the modes match the radio's.
+    // PTT enable goes off for the scan and on after it (as above).
+    const std::string sent = writtenSince(h.radio, before);
+    QCOMPARE(sent.substr(0, 10), std::string("'F0707400\n"));
+    QCOMPARE(sent.substr(sent.size() - 10), std::string("F1420000\n'"));
+    const std::string dwell = sent.substr(10, sent.size() - 20);
+    QVERIFY(!dwell.empty());
+    QCOMPARE(dwell.find_first_not_of('U'), std::string::npos);
+    QCOMPARE(infoDuringSecond, std::string("net"));
+    QCOMPARE(h.model.state.freq, std::string("1420000"));
+    QVERIFY(!h.c->state().ps.gScanActive);
+    QVERIFY(h.form->isEnabled());
 }
 
 QTEST_MAIN(TestWindowBandWiring)
