@@ -162,8 +162,8 @@ void Controller::connectHandlers() {
     layout.onMenu(MenuEntry::ScanBands, [this] { mnuScanBands_Click(); });
     layout.onMenu(MenuEntry::ScanFreqs, [this] { mnuScanFreqs_Click(); });
     layout.onMenu(MenuEntry::ChannelSetup, [this] { mnuChannelSetup_Click(); });
-    // The scan entries wait for the initialisations.
-    layout.disableMenusOfLaterWindows();
+    // The scan entries stay disabled, as the form has them, until an
+    // initialisation enables them.
 }
 
 }  // namespace tolvane

@@ -58,12 +58,6 @@ void PanelLayout::onMenu(MenuEntry entry, std::function<void()> handler) {
     QObject::connect(action, &QAction::triggered, &form_, [h = std::move(handler)] { h(); });
 }
 
-void PanelLayout::disableMenusOfLaterWindows() {
-    form_.ui->mnuChannelSetup->setEnabled(true);
-    form_.ui->mnuScanBands->setEnabled(false);
-    form_.ui->mnuScanFreqs->setEnabled(false);
-}
-
 // ------------------------------------------------------------------ start-up
 
 void PanelLayout::hideStartupBoxes() {

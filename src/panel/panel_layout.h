@@ -40,9 +40,6 @@ class PanelLayout {
 
     // Runs `handler` when the entry is chosen.
     void onMenu(MenuEntry entry, std::function<void()> handler);
-    // The scan entries disabled until an initialisation enables them;
-    // Channel Setup enabled.
-    void disableMenusOfLaterWindows();
 
     // --- start-up ---
     // The information label empty, the data box and the sync lamp hidden.
