@@ -37,7 +37,7 @@ void onStopSignal(int sig) {
 constexpr const char* kUsage =
     "usage: tolvane-sim [--folder DIR] [--port N] [--firmware v601|adapt|nonadapt] [--local]\n"
     "                   [--warmup SECONDS] [--tune-step SECONDS] [--log-lines N] [--trace]\n"
-    "                   [--help]\n"
+    "                   [--help] [--version]\n"
     "\n"
     "A Tolvane radio on a pseudo-terminal, linked as DIR/ports/COMN (defaults: folder \".\",\n"
     "port 1, firmware v601). It starts under remote control on 14.07400 MHz USB, or under\n"
@@ -136,6 +136,9 @@ int parseOptions(int argc, char** argv, Options& opt) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             std::fputs(kConsoleHelp, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::fputs("tolvane-sim 0.962b\n", stdout);
             return 0;
         } else if (arg == "--local") {
             opt.local = true;
