@@ -34,12 +34,12 @@ struct ProgramState {
     PanelFlags ps;
 };
 
-// What a test, main() or a later window puts in: the probes and the
-// routines of windows the loop calls when they exist.
 // The installed guide (<program folder>/../share/doc/tolvane/guide.html),
 // then the one in the source tree the program was built from.
 std::vector<std::string> defaultGuidePlaces();
 
+// What a test, main() or a later window puts in: the probes and the
+// routines of windows the loop calls when they exist.
 struct ProgramHooks {
     std::function<bool(int)> comPortAvailable;      // serial port n exists and is free
     std::function<bool()> anotherInstance;          // another copy runs in this folder
