@@ -41,12 +41,13 @@ std::string canonical(const std::string& path) {
     return out;
 }
 
-SerialDevice describe(const std::string& path, const DeviceProbeResult& probe) {
+SerialDevice describe(const std::string& path, const DeviceProbeResult& probe,
+                      const DeviceFolders& where) {
     SerialDevice d;
     d.path = path;
     d.pseudoTerminal = probe.pseudoTerminal;
     d.inUse = probe.state == DeviceProbe::Locked;
-    d.accessible = ::access(path.c_str(), R_OK | W_OK) == 0;
+    d.accessible = where.mayOpen ? where.mayOpen(path) : ::access(path.c_str(), R_OK | W_OK) == 0;
     return d;
 }
 
@@ -65,7 +66,7 @@ std::vector<SerialDevice> listSerialDevices(const std::string& workFolder,
         if (!present(probe)) return;
         const std::string real = canonical(path);
         if (!real.empty() && !seen.insert(real).second) return;
-        out.push_back(describe(path, probe));
+        out.push_back(describe(path, probe, where));
     };
 
     const std::string byId = where.dev + "/serial/by-id";
@@ -99,7 +100,7 @@ std::vector<SerialDevice> listSerialDevices(const std::string& workFolder,
         const DeviceProbeResult probe = probeDevice(real, where.tables);
         if (!present(probe) || !probe.pseudoTerminal) continue;
         if (!seen.insert(real).second) continue;
-        out.push_back(describe(real, probe));
+        out.push_back(describe(real, probe, where));
     }
     return out;
 }

@@ -9,6 +9,7 @@
 // (the simulator's, for instance).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ struct SerialDevice {
 struct DeviceFolders {
     std::string dev = "/dev";
     SystemTables tables;
+    // Whether this user may read and write the device; empty: access(2).
+    // (Tests run as root, who may open everything.)
+    std::function<bool(const std::string&)> mayOpen;
 };
 
 std::vector<SerialDevice> listSerialDevices(const std::string& workFolder,

@@ -39,6 +39,7 @@ class TestPlatformSerialDevices : public QObject {
   private slots:
     void listingOrderAndFilter();
     void emptyWhenNothingThere();
+    void deviceWithoutPermission();
     void labels_data();
     void labels();
     void dialoutNote();
@@ -101,6 +102,39 @@ void TestPlatformSerialDevices::emptyWhenNothingThere() {
     DeviceFolders where;
     where.dev = (tmp.path() + "/nodev").toStdString();
     QVERIFY(listSerialDevices((tmp.path() + "/nowork").toStdString(), where).empty());
+}
+
+void TestPlatformSerialDevices::deviceWithoutPermission() {
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const QString dev = tmp.path() + "/dev";
+    QVERIFY(QDir().mkpath(dev));
+    Pty a;
+    Pty b;
+    QVERIFY(a.ok() && b.ok());
+    QVERIFY(link(a.slave(), dev + "/ttyUSB0"));
+    QVERIFY(link(b.slave(), dev + "/ttyUSB1"));
+    DeviceFolders where;
+    where.dev = dev.toStdString();
+    std::vector<std::string> asked;
+    const std::string refused = where.dev + "/ttyUSB1";
+    where.mayOpen = [&asked, refused](const std::string& path) {
+        asked.push_back(path);
+        return path != refused;
+    };
+    const std::vector<SerialDevice> list = listSerialDevices(tmp.path().toStdString(), where);
+    QCOMPARE(list.size(), std::size_t(2));
+    QCOMPARE(asked, (std::vector<std::string>{where.dev + "/ttyUSB0", refused}));
+    QVERIFY(list[0].accessible);
+    QVERIFY(!list[1].accessible);
+    QCOMPARE(serialDeviceLabel(list[1]), refused + " (pseudo-terminal) (no permission)");
+    QVERIFY(serialDeviceAccessNote(list[1]).find("group dialout") != std::string::npos);
+    QCOMPARE(serialDeviceAccessNote(list[0]), std::string());
+    // Without a check of its own the listing asks the system: this user made
+    // the pseudo-terminals, so it may open them.
+    where.mayOpen = nullptr;
+    for (const SerialDevice& d : listSerialDevices(tmp.path().toStdString(), where))
+        QVERIFY(d.accessible);
 }
 
 void TestPlatformSerialDevices::labels_data() {
