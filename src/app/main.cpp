@@ -23,6 +23,8 @@ using namespace tolvane;
 
 int main(int argc, char** argv) {
     // --help, --version and the working folder before any window or file.
+    // cl.rigctld and cl.rigctldValue carry the network endpoint asked for on
+    // the command line to whatever opens it.
     const std::vector<std::string> args(argv + 1, argv + argc);
     const char* home = std::getenv("HOME");
     const CommandLine cl = parseCommandLine(args, QtOptions::Skip);
