@@ -34,7 +34,7 @@ namespace {
 class QuietPanel final : public RadioPanel {
   public:
     void setLamp(Lamp) override {}
-    void setComStat(const std::string&) override {}
+    void setComStat(mapping::LinkStatus) override {}
     void reportError(const std::string&) override {}
     void setInfoText(const std::string&) override {}
     bool dataBoxShown() override { return false; }

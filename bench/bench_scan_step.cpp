@@ -87,7 +87,7 @@ class TimingPort final : public SerialPort {
 class QuietPanel final : public RadioPanel {
   public:
     void setLamp(Lamp) override {}
-    void setComStat(const std::string&) override {}
+    void setComStat(mapping::LinkStatus) override {}
     void reportError(const std::string& m) override { errors.push_back(m); }
     void setInfoText(const std::string&) override {}
     bool dataBoxShown() override { return false; }

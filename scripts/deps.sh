@@ -5,7 +5,8 @@
 #                              runtimes, lld and llvm-symbolizer (build-asan/)
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
-          xvfb xdotool)  # xvfb, xdotool: the test that clicks the panel on a display
+          xvfb xdotool  # xvfb, xdotool: the test that clicks the panel on a display
+          dpkg-dev file)  # dpkg-shlibdeps, file: the .deb's library dependencies (cpack)
 # Installed without their recommendations (llvm-14-dev and more are not needed).
 lean=()
 if [ "${1:-}" = "sanitize" ]; then

@@ -4,7 +4,12 @@
 #include <QRect>
 #include <QScreen>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/controller.h"
 #include "app/real_shell.h"
 #include "panel/frm_tolvane.h"
@@ -17,8 +22,23 @@
 using namespace tolvane;
 
 int main(int argc, char** argv) {
+    // --help, --version and the working folder before any window or file.
+    // cl.rigctld and cl.rigctldValue carry the network endpoint asked for on
+    // the command line to whatever opens it.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const char* home = std::getenv("HOME");
+    const CommandLine cl = parseCommandLine(args, QtOptions::Skip);
+    if (const int rc = runEarlyOptions(cl, home ? home : "", stdout, stderr); rc >= 0) return rc;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tolvane");
+    QGuiApplication::setDesktopFileName("tolvane");
+    // What Qt left of the command line must be ours alone.
+    std::vector<std::string> rest;
+    for (const QString& a : QApplication::arguments().mid(1)) rest.push_back(a.toStdString());
+    if (const CommandLine left = parseCommandLine(rest, QtOptions::Refused);
+        left.action == CommandLine::Action::Error)
+        return runEarlyOptions(left, "", stdout, stderr);
     installTerminationSignals();
 
     InstanceLock lock(".");
