@@ -228,6 +228,7 @@ void RadioModel::handleLine(const std::string& text, double at) {
     }
     if (text.size() == 3 && text[0] == 'L' && allDigits(std::string_view(text).substr(1))) {
         const Channel& ch = state.channels[std::stoi(text.substr(1))];
+        if (ch.empty) return;
         emitText("P" + text.substr(1) + ch.freq + std::to_string(ch.mode) + "\n", answerAt);
         return;
     }
@@ -457,6 +458,7 @@ void RadioModel::applySetting(const std::string& text, double at) {
             Channel& ch = state.channels[std::stoi(std::string(arg.substr(0, 2)))];
             ch.freq = std::string(freq);
             ch.mode = mode;
+            ch.empty = false;
             return;
         }
         case 'O':

@@ -39,6 +39,7 @@ class RadioModel final : public FakeDevice {
     struct Channel {
         std::string freq = "0700000";  // seven digits, 10 Hz units
         int mode = 1;                  // 1 USB, 2 LSB, 3 AME, 4 CW
+        bool empty = false;            // an empty slot does not answer "L"; "P" fills it
     };
     // What a person at the radio would see. Tests may set it up directly.
     struct State {

@@ -6,6 +6,7 @@
 
 #include "cat/cat_bridge.h"
 #include "panel/panel_areas.h"
+#include "panel/panel_tool_host.h"
 #include "platform/port_map.h"
 #include "radio/errors.h"
 #include "radio/protocol.h"
@@ -44,6 +45,7 @@ Controller::Controller(FrmTolvane& form, Shell& shell, Clock& clock, SerialPort&
         return 2.0 - (now - midnightCorrected(st.gSyncTime, now));
     };
     installSetupDialogs();
+    installToolWindows();
     connectHandlers();
 }
 

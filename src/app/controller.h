@@ -25,6 +25,7 @@ class FrmTolvane;
 class CatBridge;
 class StatusDisplay;
 struct PanelAreas;
+class PanelToolHost;
 
 // The program's module-level values.
 struct ProgramState {
@@ -134,6 +135,9 @@ class Controller {
     void mnuHelpTolvane_Click();
     void mnuHelpAbout_Click();
     void mnuCATSetup_Click();
+    void mnuScanBands_Click();
+    void mnuScanFreqs_Click();
+    void mnuChannelSetup_Click();
 
     // A start-up step: an error skips it while the loop's error rule is not armed.
     void tryStep(const std::function<void()>& fn);
@@ -153,6 +157,7 @@ class Controller {
     void showReports();
     void connectHandlers();
     void installSetupDialogs();
+    void installToolWindows();
     void restorePanelState();
     void writePanelState();
 
@@ -171,6 +176,7 @@ class Controller {
     RadioLink link_;
     std::unique_ptr<PanelAreas> areas_;
     std::unique_ptr<CatBridge> cat_;
+    std::unique_ptr<PanelToolHost> toolHost_;  // the main window as the tool windows see it
     Stage stage_ = Stage::Prepare;
     bool ending_ = false;
 };

@@ -7,6 +7,7 @@
 
 #include "app/controller.h"
 #include "cat/cat_bridge.h"
+#include "panel/band_buttons.h"
 #include "panel/frm_help.h"
 #include "panel/frm_tolvane.h"
 #include "panel/panel_areas.h"
@@ -38,18 +39,18 @@ const std::array<DispatchRow, 39> kDispatch = {{
     {&Requests::reqAgc, [](PanelAreas& a) { a.receiver.AgcCmd(); }},
     {&Requests::reqBfo, [](PanelAreas& a) { a.receiver.BfoCmd(); }},
     {&Requests::reqClip, [](PanelAreas& a) { a.receiver.ClipCmd(); }},
-    {&Requests::reqBand160, nullptr},
-    {&Requests::reqBand75, nullptr},
-    {&Requests::reqBand60, nullptr},
-    {&Requests::reqBand40, nullptr},
-    {&Requests::reqBand30, nullptr},
-    {&Requests::reqBand20, nullptr},
-    {&Requests::reqBand17, nullptr},
-    {&Requests::reqBand15, nullptr},
-    {&Requests::reqBand12, nullptr},
-    {&Requests::reqBand10, nullptr},
-    {&Requests::reqBandWWV, nullptr},
-    {&Requests::reqBandMARS, nullptr},
+    {&Requests::reqBand160, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k160); }},
+    {&Requests::reqBand75, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k75); }},
+    {&Requests::reqBand60, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k60); }},
+    {&Requests::reqBand40, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k40); }},
+    {&Requests::reqBand30, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k30); }},
+    {&Requests::reqBand20, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k20); }},
+    {&Requests::reqBand17, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k17); }},
+    {&Requests::reqBand15, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k15); }},
+    {&Requests::reqBand12, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k12); }},
+    {&Requests::reqBand10, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::k10); }},
+    {&Requests::reqBandWWV, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::kWWV); }},
+    {&Requests::reqBandMARS, [](PanelAreas& a) { a.bands.BandListCmd(BandButtons::kMARS); }},
     {&Requests::reqMeter, [](PanelAreas& a) { a.utility.MeterCmd(); }},
     {&Requests::reqMode, [](PanelAreas& a) { a.receiver.modeCmd(); }},
     {&Requests::reqMute, [](PanelAreas& a) { a.receiver.MuteCmd(); }},
@@ -168,8 +169,11 @@ void Controller::connectHandlers() {
     layout.onMenu(MenuEntry::CatSetup, [this] { mnuCATSetup_Click(); });
     layout.onMenu(MenuEntry::HelpAbout, [this] { mnuHelpAbout_Click(); });
     layout.onMenu(MenuEntry::HelpTolvane, [this] { mnuHelpTolvane_Click(); });
-    // Windows not part of this panel yet.
-    layout.disableMenusOfLaterWindows();
+    layout.onMenu(MenuEntry::ScanBands, [this] { mnuScanBands_Click(); });
+    layout.onMenu(MenuEntry::ScanFreqs, [this] { mnuScanFreqs_Click(); });
+    layout.onMenu(MenuEntry::ChannelSetup, [this] { mnuChannelSetup_Click(); });
+    // The scan entries stay disabled, as the form has them, until an
+    // initialisation enables them.
 }
 
 }  // namespace tolvane

@@ -109,6 +109,8 @@ class FrmTolvane : public QMainWindow {
     friend class UtilityControls;
     friend class CatFrame;
     friend class PanelLayout;
+    friend class BandButtons;
+    friend class PanelToolHost;
     friend struct test::FormAccess;  // window tests click and read the controls
 
     // Where a pressed button belongs: row (kRowVfoA.. or kPttRow) and index.

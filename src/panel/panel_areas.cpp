@@ -13,11 +13,13 @@ PanelAreas::PanelAreas(FrmTolvane& form, const PanelContext& context, const Wind
       catFrame(form),
       frequency(form.frequencyEntryWidgets(), context, seams),
       vfoB(form.vfoBWidgets(), context, seams),
-      channels(form.channelWidgets(), context, seams) {
+      channels(form.channelWidgets(), context, seams),
+      bands(form, context) {
     receiver.connectHandlers();
     utility.connectHandlers();
     vfoB.connectHandlers();
     channels.connectHandlers();
+    bands.connectHandlers();
     connectDigitRows(form);
 }
 

@@ -3,6 +3,7 @@
 // status display comes first, since the radio link reports to it.
 #pragma once
 
+#include "panel/band_buttons.h"
 #include "panel/cat_frame.h"
 #include "panel/channel_memory.h"
 #include "panel/frequency_entry.h"
@@ -31,6 +32,7 @@ struct PanelAreas {
     FrequencyEntry frequency;
     VfoBSplit vfoB;
     ChannelMemory channels;
+    BandButtons bands;
 
   private:
     // The digit rows' presses and releases and the key preview of the

@@ -45,14 +45,17 @@ void PanelLayout::onMenu(MenuEntry entry, std::function<void()> handler) {
         case MenuEntry::HelpTolvane:
             action = ui->mnuHelpTolvane;
             break;
+        case MenuEntry::ScanBands:
+            action = ui->mnuScanBands;
+            break;
+        case MenuEntry::ScanFreqs:
+            action = ui->mnuScanFreqs;
+            break;
+        case MenuEntry::ChannelSetup:
+            action = ui->mnuChannelSetup;
+            break;
     }
     QObject::connect(action, &QAction::triggered, &form_, [h = std::move(handler)] { h(); });
-}
-
-void PanelLayout::disableMenusOfLaterWindows() {
-    form_.ui->mnuChannelSetup->setEnabled(false);
-    form_.ui->mnuScanBands->setEnabled(false);
-    form_.ui->mnuScanFreqs->setEnabled(false);
 }
 
 // ------------------------------------------------------------------ start-up
@@ -126,9 +129,8 @@ void PanelLayout::localControls(bool adaptFirmware) {
         w->setEnabled(false);
     ui->cmdPTT->setEnabled(false);
     ui->cmdViewInData->setEnabled(true);
-    // The scan windows are not part of this panel yet: their entries stay disabled.
-    ui->mnuScanFreqs->setEnabled(false);
-    ui->mnuScanBands->setEnabled(false);
+    ui->mnuScanFreqs->setEnabled(adaptFirmware);
+    ui->mnuScanBands->setEnabled(adaptFirmware);
     ui->lblU->setVisible(false);
     ui->txtInData->clear();
     ui->txtInData->setVisible(false);

@@ -14,7 +14,17 @@ namespace tolvane {
 class FrmTolvane;
 
 // The menu entries the program acts on.
-enum class MenuEntry { FileExit, PortSetup, AudioSetup, CatSetup, HelpAbout, HelpTolvane };
+enum class MenuEntry {
+    FileExit,
+    PortSetup,
+    AudioSetup,
+    CatSetup,
+    HelpAbout,
+    HelpTolvane,
+    ScanBands,
+    ScanFreqs,
+    ChannelSetup,
+};
 
 // The controls the panel state file keeps.
 struct PanelValues {
@@ -30,8 +40,6 @@ class PanelLayout {
 
     // Runs `handler` when the entry is chosen.
     void onMenu(MenuEntry entry, std::function<void()> handler);
-    // The entries of windows that are not part of this panel yet stay disabled.
-    void disableMenusOfLaterWindows();
 
     // --- start-up ---
     // The information label empty, the data box and the sync lamp hidden.
@@ -51,8 +59,9 @@ class PanelLayout {
 
     // --- local and remote initialisation ---
     // Local control: frames shown, the operator and transmit controls
-    // disabled, the data button enabled, the scan entries and the sync lamp
-    // hidden; the meter bar disabled on the Adapt firmware.
+    // disabled, the data button enabled, the sync lamp hidden; the scan
+    // entries enabled only on the Adapt firmware, which the operator may
+    // still tune and scan in local mode; the meter bar disabled on it.
     void localControls(bool adaptFirmware);
     // Remote initialisation waiting for a complete status: the toggles
     // disabled, RF gain enabled, digital mode "OFF", the standby message.

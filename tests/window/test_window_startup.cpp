@@ -56,7 +56,10 @@ void TestWindowStartup::localRadioPerFirmware() {
     QVERIFY(!h.ui()->cmdTune->isEnabled());
     QVERIFY(!h.ui()->cmdMute->isEnabled());
     QVERIFY(!h.ui()->vscRFG->isEnabled());
-    QVERIFY(!h.ui()->mnuScanBands->isEnabled());
+    // Only the Adapt firmware lets the operator scan in local mode.
+    QCOMPARE(h.ui()->mnuScanBands->isEnabled(), type == 2);
+    QCOMPARE(h.ui()->mnuScanFreqs->isEnabled(), type == 2);
+    QVERIFY(h.ui()->mnuChannelSetup->isEnabled());
     QVERIFY(h.ui()->lblU->isHidden());
     QCOMPARE(h.c->state().st.gSyncChar, std::string("U"));  // the loop entry sets it
     QCOMPARE(h.cap(h.form->cmdF[0]) + h.cap(h.form->cmdF[6]), std::string("10"));
