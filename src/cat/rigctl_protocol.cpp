@@ -413,7 +413,10 @@ std::string formatReply(const Command& c, const Evaluation& e) {
         if (e.rawText) return e.values[0] + (op == Op::SetMode || op == Op::SetSplitMode ? rprt : "");
         std::string out;
         for (const std::string& v : e.values) out.append(v).append("\n");
-        if (e.values.empty() || op == Op::GetLockMode) out += rprt;
+        // rigctld follows the lock state with a stray "RPRT 0", which NET
+        // rigctl throws away; the panel leaves it out so that a client
+        // reading line by line stays in step.
+        if (e.values.empty()) out += rprt;
         return out;
     }
     if (op == Op::ChkVfo) return "ChkVFO: " + e.values[0] + "\n";
