@@ -90,12 +90,18 @@ bool RigctlServer::isListening() const { return server_->isListening(); }
 int RigctlServer::port() const { return server_->serverPort(); }
 
 bool RigctlServer::allowed(QTcpSocket& socket) const {
-    QHostAddress peer = socket.peerAddress();
+    return peerAllowed(socket.peerAddress().toString().toStdString(), allowedHosts_);
+}
+
+bool RigctlServer::peerAllowed(const std::string& address,
+                               const std::vector<std::string>& allowedHosts) {
+    QHostAddress peer(QString::fromStdString(address));
+    if (peer.isNull()) return false;
     bool v4 = false;
     quint32 ip4 = peer.toIPv4Address(&v4);
     if (v4) peer = QHostAddress(ip4);  // ::ffff:a.b.c.d as a.b.c.d
     if (peer.isLoopback()) return true;
-    for (const std::string& entry : allowedHosts_) {
+    for (const std::string& entry : allowedHosts) {
         QString text = QString::fromStdString(entry).trimmed();
         if (text.contains('/')) {
             auto subnet = QHostAddress::parseSubnet(text);
@@ -192,6 +198,7 @@ void RigctlServer::drop(QTcpSocket* socket) {
     if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() > 0 &&
         socket->bytesToWrite() <= kMaxUnread) {
         // A goodbye ("q") still goes out before the connection closes.
+        socket->flush();
         socket->disconnectFromHost();
     } else {
         socket->abort();

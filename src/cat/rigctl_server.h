@@ -43,6 +43,10 @@ public:
     int port() const;
     const std::string& errorString() const { return error_; }
 
+    // True when a client from `peer` (a numeric address) may connect: any
+    // loopback address, or one that `allowedHosts` names or covers.
+    static bool peerAllowed(const std::string& peer, const std::vector<std::string>& allowedHosts);
+
     // Connected clients.
     std::size_t clientCount() const { return clients_.size(); }
     // Clients turned away at connection (not allowed, too many) since start.
