@@ -22,19 +22,21 @@ struct CatAction {
         ModeQuery,  // "MD": answer the mode digit
         ModeSet,    // "MD" + digit: change the mode; value = radio mode code "M1".."M4"
         // The TS-2000 compatible answers (only when they are turned on):
-        IdQuery,      // "ID": the radio's identity
-        StatusQuery,  // "IF": the 38-character status
-        VfoBQuery,    // "FB": the VFO B frequency
-        RxVfoQuery,   // "FR": the receive VFO
-        TxVfoQuery,   // "FT": the transmit VFO
+        IdQuery,        // "ID": the radio's identity
+        StatusQuery,    // "IF": the 38-character status
+        VfoBQuery,      // "FB": the VFO B frequency
+        RxVfoQuery,     // "FR": the receive VFO
+        TxVfoQuery,     // "FT": the transmit VFO
         AutoInfoQuery,  // "AI": automatic information (always off)
-        PowerQuery,   // "PS": power status
-        PttSet,       // "TX" / "RX": key or unkey through XMT; value "1" or "0"
+        PowerQuery,     // "PS": power status
+        PttSet,         // "TX" / "RX": key or unkey through XMT; value "1" or "0"
     };
     Kind kind;
     std::string value;
 
-    bool isQuery() const { return kind != Kind::FreqSet && kind != Kind::ModeSet && kind != Kind::PttSet; }
+    bool isQuery() const {
+        return kind != Kind::FreqSet && kind != Kind::ModeSet && kind != Kind::PttSet;
+    }
     friend bool operator==(const CatAction&, const CatAction&) = default;
 };
 

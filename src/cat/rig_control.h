@@ -26,19 +26,19 @@ struct RigRange {
 // What the endpoints answer from. The app fills it from the radio state
 // record and the panel each time an endpoint asks.
 struct RigSnapshot {
-    std::string freqReport;               // gFreqReport: "F" + seven digits (10 Hz units)
-    std::string modeReport;               // gModeReport: "M1".."M4"
-    std::string digitalPreset = "OFF";    // text of cmbDig: "OFF", "PSK", "FSK", "RTTY"
-    std::string vfoB;                     // the seven VFO B digits
-    std::string vfoBMode;                 // VFO B mode code "M1".."M4" (from cmbVFOBMode)
-    bool split = false;                   // lblSplit shows "Split On"
-    bool keyed = false;                   // the radio reports itself transmitting (gRadioKeyed)
-    bool radioPresent = true;             // the link to the radio is up (not lost, not restarting)
-    std::string meterReport;              // gMeterReport: "D1".."D6"
-    std::optional<int> meterValue;        // last meter reading (J report), none before the first
-    int replyTimeoutMs = 2000;            // longest a reply can take: the panel's longest
-                                          // stretch without serving the endpoint
-    std::vector<RigRange> txRanges;       // where the band check lets the radio transmit
+    std::string freqReport;             // gFreqReport: "F" + seven digits (10 Hz units)
+    std::string modeReport;             // gModeReport: "M1".."M4"
+    std::string digitalPreset = "OFF";  // text of cmbDig: "OFF", "PSK", "FSK", "RTTY"
+    std::string vfoB;                   // the seven VFO B digits
+    std::string vfoBMode;               // VFO B mode code "M1".."M4" (from cmbVFOBMode)
+    bool split = false;                 // lblSplit shows "Split On"
+    bool keyed = false;                 // the radio reports itself transmitting (gRadioKeyed)
+    bool radioPresent = true;           // the link to the radio is up (not lost, not restarting)
+    std::string meterReport;            // gMeterReport: "D1".."D6"
+    std::optional<int> meterValue;      // last meter reading (J report), none before the first
+    int replyTimeoutMs = 2000;          // longest a reply can take: the panel's longest
+                                        // stretch without serving the endpoint
+    std::vector<RigRange> txRanges;     // where the band check lets the radio transmit
 };
 
 // A set, described for the app, which turns it into the same requests the
@@ -70,7 +70,7 @@ enum class RigStatus {
 
 // What the app provides to the endpoints.
 class RigControl {
-public:
+  public:
     virtual ~RigControl() = default;
     // The state to answer from, taken when a command is served.
     virtual RigSnapshot snapshot() = 0;

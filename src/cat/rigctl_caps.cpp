@@ -59,11 +59,11 @@ std::string dumpState(const RigSnapshot& s) {
     out += "0 0\n";
     out += filterLines();
     out += "0 0\n";
-    out += "0\n0\n0\n0\n";  // no RIT, XIT or IF shift; no announcements
-    out += "\n\n";          // no preamplifier, no attenuator
-    out += "0x0\n0x0\n";    // functions read, set
+    out += "0\n0\n0\n0\n";                   // no RIT, XIT or IF shift; no announcements
+    out += "\n\n";                           // no preamplifier, no attenuator
+    out += "0x0\n0x0\n";                     // functions read, set
     out += hex(kLevelStrength) + "\n0x0\n";  // levels read, set
-    out += "0x0\n0x0\n";                      // parameters read, set
+    out += "0x0\n0x0\n";                     // parameters read, set
     out += "vfo_ops=0x0\n";
     out += "ptt_type=" + hex(kPttRig) + "\n";
     out += "targetable_vfo=0x0\n";

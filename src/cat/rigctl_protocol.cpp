@@ -78,7 +78,9 @@ std::optional<RigVfo> vfoNamed(std::string_view name, const RigSnapshot& snapsho
     return std::nullopt;
 }
 
-std::string_view vfoName(RigVfo vfo) { return vfo == RigVfo::A ? "VFOA" : "VFOB"; }
+std::string_view vfoName(RigVfo vfo) {
+    return vfo == RigVfo::A ? "VFOA" : "VFOB";
+}
 
 std::optional<long long> integerArgument(std::string_view text) {
     long long value = 0;
@@ -191,14 +193,14 @@ const std::span<const CommandRow> kCommands{kCommandRows};
 
 int codeFor(RigStatus status) {
     switch (status) {
-    case RigStatus::Queued:
-        return kOk;
-    case RigStatus::Rejected:
-        return kRejected;
-    case RigStatus::NoRadio:
-        return kIoError;
-    case RigStatus::NotAvailable:
-        return kNotAvailable;
+        case RigStatus::Queued:
+            return kOk;
+        case RigStatus::Rejected:
+            return kRejected;
+        case RigStatus::NoRadio:
+            return kIoError;
+        case RigStatus::NotAvailable:
+            return kNotAvailable;
     }
     return kNotAvailable;
 }
@@ -294,8 +296,8 @@ std::vector<Command> parseLine(std::string_view line) {
         // A leading punctuation character asks for the extended answer and is
         // its separator ('+' separates with line feeds).
         char first = token[0];
-        if (token.size() > 1 && std::ispunct(static_cast<unsigned char>(first)) &&
-            first != '\\' && first != '?' && first != '_' && first != '#') {
+        if (token.size() > 1 && std::ispunct(static_cast<unsigned char>(first)) && first != '\\' &&
+            first != '?' && first != '_' && first != '#') {
             c.separator = first == '+' ? '\n' : first;
             token.remove_prefix(1);
         }
@@ -323,82 +325,83 @@ Evaluation evaluate(const Command& c, const RigSnapshot& s, Session& session) {
     if (c.missingArguments) return failed(kInvalid);
     const std::vector<std::string>& a = c.arguments;
     switch (c.row->op) {
-    case Op::GetFreq:
-        return frequencyOf(session.vfo, s);
-    case Op::SetFreq:
-        return setFrequency(session.vfo, a[0]);
-    case Op::GetMode:
-        return modeOf(session.vfo, s);
-    case Op::SetMode:
-        if (a[0] == "?") return modeList();
-        return setMode(session.vfo, a[0], a[1], s);
-    case Op::GetVfo:
-        return values({std::string(vfoName(session.vfo))});
-    case Op::SetVfo: {
-        std::optional<RigVfo> vfo = vfoNamed(a[0], s, session);
-        if (!vfo) return failed(kInvalid);
-        session.vfo = *vfo;
-        return {};
-    }
-    case Op::GetSplitFreq:
-        return frequencyOf(RigVfo::B, s);
-    case Op::SetSplitFreq:
-        return setFrequency(RigVfo::B, a[0]);
-    case Op::GetSplitVfo:
-        return values({s.split ? "1" : "0", s.split ? "VFOB" : "VFOA"});
-    case Op::SetSplitVfo: {
-        std::optional<RigVfo> tx = vfoNamed(a[1], s, session);
-        if ((a[0] != "0" && a[0] != "1") || !tx) return failed(kInvalid);
-        // The panel transmits on VFO B whenever split is on.
-        if (a[0] == "1" && *tx != RigVfo::B) return failed(kInvalid);
-        RigRequest r;
-        r.kind = RigRequest::Kind::Split;
-        r.on = a[0] == "1";
-        return requested(std::move(r));
-    }
-    case Op::GetSplitMode:
-        return modeOf(RigVfo::B, s);
-    case Op::SetSplitMode:
-        if (a[0] == "?") return modeList();
-        return setMode(RigVfo::B, a[0], a[1], s);
-    case Op::GetPtt:
-        return values({s.keyed ? "1" : "0"});
-    case Op::SetPtt: {
-        // 0 receive; 1, 2 (microphone) and 3 (data) all key through XMT.
-        if (a[0].size() != 1 || a[0][0] < '0' || a[0][0] > '3') return failed(kInvalid);
-        RigRequest r;
-        r.kind = RigRequest::Kind::Ptt;
-        r.on = a[0] != "0";
-        return requested(std::move(r));
-    }
-    case Op::GetLevel:
-        return getLevel(a[0], s);
-    case Op::GetInfo:
-        return values({std::string(kInfo)});
-    case Op::GetPowerstat:
-        return values({s.radioPresent ? "1" : "0"});
-    case Op::ChkVfo:
-    case Op::GetLockMode:
-        return values({"0"});
-    case Op::DumpState:
-    case Op::DumpCaps: {
-        Evaluation e = values({c.row->op == Op::DumpState ? dumpState(s) : dumpCaps(s)});
-        e.rawText = true;
-        return e;
-    }
-    case Op::GetVfoInfo: {
-        std::optional<RigVfo> vfo = vfoNamed(a[0], s, session);
-        if (!vfo) return failed(kInvalid);
-        Evaluation freq = frequencyOf(*vfo, s);
-        Evaluation mode = modeOf(*vfo, s);
-        if (freq.code != kOk || mode.code != kOk) return failed(kIoError);
-        return values({freq.values[0], mode.values[0], mode.values[1], s.split ? "1" : "0", "0"});
-    }
-    case Op::Quit: {
-        Evaluation e;
-        e.close = true;
-        return e;
-    }
+        case Op::GetFreq:
+            return frequencyOf(session.vfo, s);
+        case Op::SetFreq:
+            return setFrequency(session.vfo, a[0]);
+        case Op::GetMode:
+            return modeOf(session.vfo, s);
+        case Op::SetMode:
+            if (a[0] == "?") return modeList();
+            return setMode(session.vfo, a[0], a[1], s);
+        case Op::GetVfo:
+            return values({std::string(vfoName(session.vfo))});
+        case Op::SetVfo: {
+            std::optional<RigVfo> vfo = vfoNamed(a[0], s, session);
+            if (!vfo) return failed(kInvalid);
+            session.vfo = *vfo;
+            return {};
+        }
+        case Op::GetSplitFreq:
+            return frequencyOf(RigVfo::B, s);
+        case Op::SetSplitFreq:
+            return setFrequency(RigVfo::B, a[0]);
+        case Op::GetSplitVfo:
+            return values({s.split ? "1" : "0", s.split ? "VFOB" : "VFOA"});
+        case Op::SetSplitVfo: {
+            std::optional<RigVfo> tx = vfoNamed(a[1], s, session);
+            if ((a[0] != "0" && a[0] != "1") || !tx) return failed(kInvalid);
+            // The panel transmits on VFO B whenever split is on.
+            if (a[0] == "1" && *tx != RigVfo::B) return failed(kInvalid);
+            RigRequest r;
+            r.kind = RigRequest::Kind::Split;
+            r.on = a[0] == "1";
+            return requested(std::move(r));
+        }
+        case Op::GetSplitMode:
+            return modeOf(RigVfo::B, s);
+        case Op::SetSplitMode:
+            if (a[0] == "?") return modeList();
+            return setMode(RigVfo::B, a[0], a[1], s);
+        case Op::GetPtt:
+            return values({s.keyed ? "1" : "0"});
+        case Op::SetPtt: {
+            // 0 receive; 1, 2 (microphone) and 3 (data) all key through XMT.
+            if (a[0].size() != 1 || a[0][0] < '0' || a[0][0] > '3') return failed(kInvalid);
+            RigRequest r;
+            r.kind = RigRequest::Kind::Ptt;
+            r.on = a[0] != "0";
+            return requested(std::move(r));
+        }
+        case Op::GetLevel:
+            return getLevel(a[0], s);
+        case Op::GetInfo:
+            return values({std::string(kInfo)});
+        case Op::GetPowerstat:
+            return values({s.radioPresent ? "1" : "0"});
+        case Op::ChkVfo:
+        case Op::GetLockMode:
+            return values({"0"});
+        case Op::DumpState:
+        case Op::DumpCaps: {
+            Evaluation e = values({c.row->op == Op::DumpState ? dumpState(s) : dumpCaps(s)});
+            e.rawText = true;
+            return e;
+        }
+        case Op::GetVfoInfo: {
+            std::optional<RigVfo> vfo = vfoNamed(a[0], s, session);
+            if (!vfo) return failed(kInvalid);
+            Evaluation freq = frequencyOf(*vfo, s);
+            Evaluation mode = modeOf(*vfo, s);
+            if (freq.code != kOk || mode.code != kOk) return failed(kIoError);
+            return values(
+                {freq.values[0], mode.values[0], mode.values[1], s.split ? "1" : "0", "0"});
+        }
+        case Op::Quit: {
+            Evaluation e;
+            e.close = true;
+            return e;
+        }
     }
     return failed(kNotAvailable);
 }
@@ -410,7 +413,8 @@ std::string formatReply(const Command& c, const Evaluation& e) {
     if (op == Op::Quit) return rprt;  // rigctld says goodbye the same way in both forms
     if (c.separator == 0) {
         if (e.code != kOk) return rprt;
-        if (e.rawText) return e.values[0] + (op == Op::SetMode || op == Op::SetSplitMode ? rprt : "");
+        if (e.rawText)
+            return e.values[0] + (op == Op::SetMode || op == Op::SetSplitMode ? rprt : "");
         std::string out;
         for (const std::string& v : e.values) out.append(v).append("\n");
         // rigctld follows the lock state with a stray "RPRT 0", which NET

@@ -61,19 +61,38 @@ std::optional<long long> frequencyHz(std::string_view digits);
 
 // What a command does.
 enum class Op {
-    GetFreq, SetFreq, GetMode, SetMode, GetVfo, SetVfo,
-    GetSplitFreq, SetSplitFreq, GetSplitVfo, SetSplitVfo, GetSplitMode, SetSplitMode,
-    GetPtt, SetPtt, GetLevel, GetInfo, GetPowerstat, ChkVfo, GetLockMode,
-    DumpState, DumpCaps, GetVfoInfo, Quit,
+    GetFreq,
+    SetFreq,
+    GetMode,
+    SetMode,
+    GetVfo,
+    SetVfo,
+    GetSplitFreq,
+    SetSplitFreq,
+    GetSplitVfo,
+    SetSplitVfo,
+    GetSplitMode,
+    SetSplitMode,
+    GetPtt,
+    SetPtt,
+    GetLevel,
+    GetInfo,
+    GetPowerstat,
+    ChkVfo,
+    GetLockMode,
+    DumpState,
+    DumpCaps,
+    GetVfoInfo,
+    Quit,
 };
 
 // One row of the command table.
 struct CommandRow {
-    char letter;                  // short name; 0 when the command has only a long one
-    std::string_view name;        // long name without its backslash
+    char letter;            // short name; 0 when the command has only a long one
+    std::string_view name;  // long name without its backslash
     int arguments;
     Op op;
-    std::string_view keys[5];     // extended answer: key of each value line
+    std::string_view keys[5];  // extended answer: key of each value line
 };
 extern const std::span<const CommandRow> kCommands;
 const CommandRow* findCommand(std::string_view token);
@@ -105,8 +124,8 @@ struct Evaluation {
     int code = kOk;
     std::vector<std::string> values;
     std::optional<RigRequest> request;
-    bool close = false;   // the client said goodbye
-    bool rawText = false; // values are preformatted lines (dump_state, dump_caps)
+    bool close = false;    // the client said goodbye
+    bool rawText = false;  // values are preformatted lines (dump_state, dump_caps)
 };
 Evaluation evaluate(const Command& command, const RigSnapshot& snapshot, Session& session);
 

@@ -55,7 +55,9 @@ RigctlServer::RigctlServer(RigControl& rig)
     QObject::connect(sweepTimer_.get(), &QTimer::timeout, sweepTimer_.get(), [this] { sweep(); });
 }
 
-RigctlServer::~RigctlServer() { close(); }
+RigctlServer::~RigctlServer() {
+    close();
+}
 
 bool RigctlServer::listen(const std::string& address, int port,
                           std::vector<std::string> allowedHosts) {
@@ -85,9 +87,13 @@ void RigctlServer::close() {
     while (!clients_.empty()) drop(clients_.back()->socket);
 }
 
-bool RigctlServer::isListening() const { return server_->isListening(); }
+bool RigctlServer::isListening() const {
+    return server_->isListening();
+}
 
-int RigctlServer::port() const { return server_->serverPort(); }
+int RigctlServer::port() const {
+    return server_->serverPort();
+}
 
 bool RigctlServer::allowed(QTcpSocket& socket) const {
     return peerAllowed(socket.peerAddress().toString().toStdString(), allowedHosts_);

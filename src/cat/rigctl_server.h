@@ -23,7 +23,7 @@ class QTimer;
 namespace tolvane::cat {
 
 class RigctlServer {
-public:
+  public:
     explicit RigctlServer(RigControl& rig);
     ~RigctlServer();
     RigctlServer(const RigctlServer&) = delete;
@@ -69,7 +69,7 @@ public:
     static constexpr double kSilentLimit = 30.0;
     static constexpr double kIdleLimit = 3600.0;
 
-private:
+  private:
     struct Client;
     void accept();
     bool allowed(QTcpSocket& socket) const;

@@ -68,8 +68,8 @@ bool isHostPattern(std::string_view text) {
     std::string_view bits = text.substr(slash + 1);
     int prefix = 0;
     auto [ptr, ec] = std::from_chars(bits.data(), bits.data() + bits.size(), prefix);
-    return !bits.empty() && ec == std::errc() && ptr == bits.data() + bits.size() &&
-           prefix >= 0 && prefix <= (v6 ? 128 : 32);
+    return !bits.empty() && ec == std::errc() && ptr == bits.data() + bits.size() && prefix >= 0 &&
+           prefix <= (v6 ? 128 : 32);
 }
 
 NetworkSetupRead parseNetworkSetup(const std::vector<std::string>& lines) {

@@ -21,7 +21,7 @@ struct NetworkSettings {
     bool enabled = false;
     std::string address = kLoopbackAddress;  // listen address
     int port = kRigctldPort;
-    std::vector<std::string> allowedHosts;   // addresses or subnets ("192.168.1.0/24")
+    std::vector<std::string> allowedHosts;  // addresses or subnets ("192.168.1.0/24")
 
     friend bool operator==(const NetworkSettings&, const NetworkSettings&) = default;
 };

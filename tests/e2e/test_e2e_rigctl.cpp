@@ -45,7 +45,7 @@ QString runRigctl(const QStringList& args, int timeoutMs = 60000) {
 // answers, on the master side of a pseudo-terminal, answering from the
 // rig's snapshot as the CAT bridge does and applying sets to it.
 class Ts2000Port {
-public:
+  public:
     explicit Ts2000Port(FakeRig& rig) : rig_(rig) {
         fd_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
         if (fd_ < 0 || grantpt(fd_) != 0 || unlockpt(fd_) != 0) return;
@@ -61,7 +61,7 @@ public:
     const QString& device() const { return device_; }
     QStringList commands;
 
-private:
+  private:
     void serve() {
         char buf[256];
         ssize_t n = ::read(fd_, buf, sizeof buf);
@@ -106,7 +106,7 @@ private:
 
 class TestE2eRigctl : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init();
     void netRigctlAgainstTheEndpoint();
     void netRigctlSeesTheCapabilities();
@@ -115,8 +115,9 @@ private slots:
 
 void TestE2eRigctl::init() {
     if (QStandardPaths::findExecutable("rigctl").isEmpty())
-        QSKIP("rigctl is not installed (Debian package libhamlib-utils); skipping the "
-              "end-to-end check with Hamlib");
+        QSKIP(
+            "rigctl is not installed (Debian package libhamlib-utils); skipping the "
+            "end-to-end check with Hamlib");
 }
 
 void TestE2eRigctl::netRigctlAgainstTheEndpoint() {
@@ -126,23 +127,23 @@ void TestE2eRigctl::netRigctlAgainstTheEndpoint() {
     QVERIFY(server.listen("127.0.0.1", 0));
     QString address = "127.0.0.1:" + QString::number(server.port());
     // The acceptance list, in one session of rigctl.
-    QString out = runRigctl({"-m", "2", "-r", address, "f", "F", "7074000", "f", "m", "M", "LSB",
-                             "0", "m", "s", "X", "LSB", "0", "S", "1", "VFOB", "s", "I", "7080000",
-                             "i", "T", "1", "t", "T", "0", "t", "F", "14074055", "f"});
-    QCOMPARE(out, QString("14074000\n"  // f
-                          "7074000\n"   // f after F 7074000
-                          "USB\n2400\n" // m
-                          "LSB\n2400\n" // m after M LSB 0
-                          "0\nVFOA\n"   // s
-                          "1\nVFOB\n"   // s after S 1 VFOB
-                          "7080000\n"   // i after I 7080000
-                          "1\n"         // t after T 1
-                          "0\n"         // t after T 0
-                          "14074060\n"  // the odd frequency, on the radio's 10 Hz steps
+    QString out = runRigctl({"-m", "2",    "-r", address, "f",        "F", "7074000", "f", "m",
+                             "M",  "LSB",  "0",  "m",     "s",        "X", "LSB",     "0", "S",
+                             "1",  "VFOB", "s",  "I",     "7080000",  "i", "T",       "1", "t",
+                             "T",  "0",    "t",  "F",     "14074055", "f"});
+    QCOMPARE(out, QString("14074000\n"   // f
+                          "7074000\n"    // f after F 7074000
+                          "USB\n2400\n"  // m
+                          "LSB\n2400\n"  // m after M LSB 0
+                          "0\nVFOA\n"    // s
+                          "1\nVFOB\n"    // s after S 1 VFOB
+                          "7080000\n"    // i after I 7080000
+                          "1\n"          // t after T 1
+                          "0\n"          // t after T 0
+                          "14074060\n"   // the odd frequency, on the radio's 10 Hz steps
                           ));
-    QCOMPARE(rig.requests,
-             (QStringList{"F A 0707400", "M A M2", "M B M2", "SPLIT 1", "F B 0708000", "PTT 1",
-                          "PTT 0", "F A 1407406"}));
+    QCOMPARE(rig.requests, (QStringList{"F A 0707400", "M A M2", "M B M2", "SPLIT 1", "F B 0708000",
+                                        "PTT 1", "PTT 0", "F A 1407406"}));
     // Digital-mode programs set their mode this way.
     rig.requests.clear();
     out = runRigctl({"-m", "2", "-r", address, "M", "PKTUSB", "-1", "m", "V", "VFOB", "f"});
@@ -176,8 +177,9 @@ void TestE2eRigctl::ts2000OverPseudoTerminal() {
     rig.follows = true;
     Ts2000Port port(rig);
     QVERIFY(!port.device().isEmpty());
-    QString out = runRigctl({"-m", "2014", "-r", port.device(), "-s", "9600", "f", "F", "7074000",
-                             "f", "m", "M", "LSB", "0", "m", "T", "1", "t", "T", "0", "t"});
+    QString out =
+        runRigctl({"-m", "2014", "-r", port.device(), "-s", "9600", "f", "F", "7074000", "f", "m",
+                   "M",  "LSB",  "0",  "m",           "T",  "1",    "t", "T", "0",       "t"});
     QStringList lines = out.split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 8);
     QCOMPARE(lines[0], QString("14074000"));

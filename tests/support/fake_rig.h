@@ -33,21 +33,21 @@ inline cat::RigSnapshot usualSnapshot() {
 inline QString describe(const cat::RigRequest& r) {
     QString vfo = r.vfo == cat::RigVfo::A ? "A" : "B";
     switch (r.kind) {
-    case cat::RigRequest::Kind::Frequency:
-        return "F " + vfo + " " + QString::fromStdString(r.freq);
-    case cat::RigRequest::Kind::Mode:
-        return "M " + vfo + " " + QString::fromStdString(r.modeCode) +
-               (r.digitalPreset ? " " + QString::fromStdString(*r.digitalPreset) : QString());
-    case cat::RigRequest::Kind::Split:
-        return r.on ? "SPLIT 1" : "SPLIT 0";
-    case cat::RigRequest::Kind::Ptt:
-        return r.on ? "PTT 1" : "PTT 0";
+        case cat::RigRequest::Kind::Frequency:
+            return "F " + vfo + " " + QString::fromStdString(r.freq);
+        case cat::RigRequest::Kind::Mode:
+            return "M " + vfo + " " + QString::fromStdString(r.modeCode) +
+                   (r.digitalPreset ? " " + QString::fromStdString(*r.digitalPreset) : QString());
+        case cat::RigRequest::Kind::Split:
+            return r.on ? "SPLIT 1" : "SPLIT 0";
+        case cat::RigRequest::Kind::Ptt:
+            return r.on ? "PTT 1" : "PTT 0";
     }
     return "?";
 }
 
 class FakeRig : public cat::RigControl {
-public:
+  public:
     cat::RigSnapshot state = usualSnapshot();
     cat::RigStatus status = cat::RigStatus::Queued;
     bool follows = false;
@@ -64,23 +64,23 @@ public:
         return status;
     }
 
-private:
+  private:
     void apply(const cat::RigRequest& r) {
         switch (r.kind) {
-        case cat::RigRequest::Kind::Frequency:
-            (r.vfo == cat::RigVfo::A ? state.freqReport : state.vfoB) =
-                r.vfo == cat::RigVfo::A ? "F" + r.freq : r.freq;
-            break;
-        case cat::RigRequest::Kind::Mode:
-            (r.vfo == cat::RigVfo::A ? state.modeReport : state.vfoBMode) = r.modeCode;
-            if (r.digitalPreset) state.digitalPreset = *r.digitalPreset;
-            break;
-        case cat::RigRequest::Kind::Split:
-            state.split = r.on;
-            break;
-        case cat::RigRequest::Kind::Ptt:
-            state.keyed = r.on;
-            break;
+            case cat::RigRequest::Kind::Frequency:
+                (r.vfo == cat::RigVfo::A ? state.freqReport : state.vfoB) =
+                    r.vfo == cat::RigVfo::A ? "F" + r.freq : r.freq;
+                break;
+            case cat::RigRequest::Kind::Mode:
+                (r.vfo == cat::RigVfo::A ? state.modeReport : state.vfoBMode) = r.modeCode;
+                if (r.digitalPreset) state.digitalPreset = *r.digitalPreset;
+                break;
+            case cat::RigRequest::Kind::Split:
+                state.split = r.on;
+                break;
+            case cat::RigRequest::Kind::Ptt:
+                state.keyed = r.on;
+                break;
         }
     }
 };

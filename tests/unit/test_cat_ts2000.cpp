@@ -13,7 +13,7 @@ using namespace tolvane::test;
 
 class TestCatTs2000 : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void parse_data();
     void parse();
     void answers_data();
@@ -23,8 +23,8 @@ private slots:
 
 void TestCatTs2000::parse_data() {
     QTest::addColumn<QString>("command");
-    QTest::addColumn<bool>("off");   // understood with the answers off
-    QTest::addColumn<int>("kind");   // with them on; -1 none
+    QTest::addColumn<bool>("off");  // understood with the answers off
+    QTest::addColumn<int>("kind");  // with them on; -1 none
     QTest::addColumn<QString>("value");
     using K = CatAction::Kind;
     QTest::newRow("ID") << "ID" << false << int(K::IdQuery) << "";
@@ -62,23 +62,34 @@ void TestCatTs2000::answers_data() {
     QTest::addColumn<QString>("received");
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QStringList>("answers");
-    QTest::newRow("identity") << "ID;" << "usual" << QStringList{"ID019;"};
-    QTest::newRow("status")
-        << "IF;" << "usual" << QStringList{"IF00014074000     +000000000020000000;"};
+    QTest::newRow("identity") << "ID;"
+                              << "usual" << QStringList{"ID019;"};
+    QTest::newRow("status") << "IF;"
+                            << "usual" << QStringList{"IF00014074000     +000000000020000000;"};
     QTest::newRow("status split keyed lsb")
-        << "IF;" << "split-keyed" << QStringList{"IF00007050000     +000000000110010000;"};
-    QTest::newRow("status psk") << "IF;" << "psk" << QStringList{"IF00014074000     +0000000000A0000000;"};
-    QTest::newRow("status no report") << "IF;" << "no-report" << QStringList{};
-    QTest::newRow("VFO B") << "FB;" << "usual" << QStringList{"FB00014080000;"};
-    QTest::newRow("VFO B not digits") << "FB;" << "no-report" << QStringList{};
-    QTest::newRow("receive VFO") << "FR;" << "split-keyed" << QStringList{"FR0;"};
-    QTest::newRow("transmit VFO") << "FT;" << "usual" << QStringList{"FT0;"};
-    QTest::newRow("transmit VFO split") << "FT;" << "split-keyed" << QStringList{"FT1;"};
-    QTest::newRow("auto info") << "AI;" << "usual" << QStringList{"AI0;"};
-    QTest::newRow("power") << "PS;" << "usual" << QStringList{"PS1;"};
+        << "IF;"
+        << "split-keyed" << QStringList{"IF00007050000     +000000000110010000;"};
+    QTest::newRow("status psk") << "IF;"
+                                << "psk" << QStringList{"IF00014074000     +0000000000A0000000;"};
+    QTest::newRow("status no report") << "IF;"
+                                      << "no-report" << QStringList{};
+    QTest::newRow("VFO B") << "FB;"
+                           << "usual" << QStringList{"FB00014080000;"};
+    QTest::newRow("VFO B not digits") << "FB;"
+                                      << "no-report" << QStringList{};
+    QTest::newRow("receive VFO") << "FR;"
+                                 << "split-keyed" << QStringList{"FR0;"};
+    QTest::newRow("transmit VFO") << "FT;"
+                                  << "usual" << QStringList{"FT0;"};
+    QTest::newRow("transmit VFO split") << "FT;"
+                                        << "split-keyed" << QStringList{"FT1;"};
+    QTest::newRow("auto info") << "AI;"
+                               << "usual" << QStringList{"AI0;"};
+    QTest::newRow("power") << "PS;"
+                           << "usual" << QStringList{"PS1;"};
     QTest::newRow("Hamlib opening")
-        << "ID;PS;AI;AI0;FB;FA;MD;" << "usual"
-        << QStringList{"ID019;", "PS1;", "AI0;", "FB00014080000;"};
+        << "ID;PS;AI;AI0;FB;FA;MD;"
+        << "usual" << QStringList{"ID019;", "PS1;", "AI0;", "FB00014080000;"};
 }
 
 void TestCatTs2000::answers() {
@@ -86,8 +97,8 @@ void TestCatTs2000::answers() {
     QFETCH(QString, setup);
     QFETCH(QStringList, answers);
     RigSnapshot s = usualSnapshot();
-    if (setup == "split-keyed") s.split = true, s.keyed = true, s.freqReport = "F0705000",
-                                s.modeReport = "M2";
+    if (setup == "split-keyed")
+        s.split = true, s.keyed = true, s.freqReport = "F0705000", s.modeReport = "M2";
     if (setup == "psk") s.digitalPreset = "PSK";
     if (setup == "no-report") s.freqReport = "        ", s.vfoB = "";
     CatInputBuffer input;

@@ -14,7 +14,7 @@ using namespace tolvane::filetest;
 
 class TestNetworkSetupFile : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void writesExactBytes();
     void roundTrip_data();
     void roundTrip();
@@ -90,24 +90,27 @@ void TestNetworkSetupFile::parse_data() {
     const QStringList none;
     QTest::newRow("empty file") << none << false << "127.0.0.1" << 4532 << none << 4;
     QTest::newRow("only enable") << QStringList{"1"} << true << "127.0.0.1" << 4532 << none << 3;
-    QTest::newRow("cut after port") << QStringList{"1", "0.0.0.0", "4533"} << true << "0.0.0.0"
-                                    << 4533 << none << 1;
+    QTest::newRow("cut after port")
+        << QStringList{"1", "0.0.0.0", "4533"} << true << "0.0.0.0" << 4533 << none << 1;
     QTest::newRow("blanks around") << QStringList{" 1 ", " 127.0.0.1\t", " 4532 ", " 10.0.0.1 , "}
                                    << true << "127.0.0.1" << 4532 << QStringList{"10.0.0.1"} << 0;
     QTest::newRow("enable yes") << QStringList{"yes", "127.0.0.1", "4532", ""} << false
                                 << "127.0.0.1" << 4532 << none << 1;
-    QTest::newRow("host name address") << QStringList{"1", "radio.lan", "4532", ""} << true
-                                       << "127.0.0.1" << 4532 << none << 1;
+    QTest::newRow("host name address")
+        << QStringList{"1", "radio.lan", "4532", ""} << true << "127.0.0.1" << 4532 << none << 1;
     QTest::newRow("port zero") << QStringList{"1", "::1", "0", ""} << true << "::1" << 4532 << none
                                << 1;
     QTest::newRow("port too big") << QStringList{"1", "::1", "65536", ""} << true << "::1" << 4532
                                   << none << 1;
-    QTest::newRow("port with text") << QStringList{"1", "::1", "4532x", ""} << true << "::1"
-                                    << 4532 << none << 1;
+    QTest::newRow("port with text")
+        << QStringList{"1", "::1", "4532x", ""} << true << "::1" << 4532 << none << 1;
     QTest::newRow("bad hosts left out")
         << QStringList{"1", "0.0.0.0", "4532", "10.0.0.1,pc.lan,10.0.0.0/33,,192.168.0.0/16"}
         << true << "0.0.0.0" << 4532 << QStringList{"10.0.0.1", "192.168.0.0/16"} << 2;
-    QTest::newRow("binary") << QStringList{QString("1\x01"), QString("\xff"), "45\x01" "32", "\x7f"}
+    QTest::newRow("binary") << QStringList{QString("1\x01"), QString("\xff"),
+                                           "45\x01"
+                                           "32",
+                                           "\x7f"}
                             << false << "127.0.0.1" << 4532 << none << 4;
     QTest::newRow("comment lines ignored")
         << QStringList{"0", "127.0.0.1", "4532", "", "Line 1: whatever", "1"} << false
