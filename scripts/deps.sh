@@ -6,6 +6,9 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
           xvfb xdotool)  # xvfb, xdotool: the test that clicks the panel on a display
+# Tests: Hamlib's rigctl/rigctld for the network rig control checks (the
+# end-to-end case skips itself without them).
+packages+=(libhamlib-utils)
 # Installed without their recommendations (llvm-14-dev and more are not needed).
 lean=()
 if [ "${1:-}" = "sanitize" ]; then

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/shell.h"
@@ -17,11 +18,16 @@
 #include "platform/serial_port.h"
 #include "radio/radio_link.h"
 #include "radio/radio_state.h"
+#include "setup/network_setup_file.h"
 
 namespace tolvane {
 
 class FrmTolvane;
 class CatBridge;
+class RigEndpoint;
+namespace cat {
+class RigctlServer;
+}
 class StatusDisplay;
 struct PanelAreas;
 
@@ -98,6 +104,13 @@ class Controller {
     RadioLink& link() { return link_; }
     CatBridge& cat() { return *cat_; }
 
+    // The network rig control endpoint: --rigctld turns it on at start-up
+    // whatever "NetworkSetup.txt" says (main() sets it before run()).
+    std::optional<ListenEndpoint> rigctldOption;
+    void applyNetworkSettings(const NetworkSettings& settings);
+    // The port the endpoint listens on; 0 when it does not listen.
+    int rigctlPort() const;
+
   private:
     Stage prepare();
     Stage openPort();
@@ -116,6 +129,9 @@ class Controller {
     Stage openingStepFromLoop();
     Stage afterStatus();  // R1 -> REMOTE, R0 -> LOCAL, otherwise none
     void dispatchRequests(Stage& next, bool& leave);
+    void setUpRigControl();
+    void serveRigRequests();
+    void closeRigControl();
     void detectFirmware(bool local);  // from the status markers; its caption
 
     // --- port opening ---
@@ -163,6 +179,8 @@ class Controller {
     RadioLink link_;
     std::unique_ptr<PanelAreas> areas_;
     std::unique_ptr<CatBridge> cat_;
+    std::unique_ptr<RigEndpoint> rig_;
+    std::unique_ptr<cat::RigctlServer> rigctl_;
     Stage stage_ = Stage::Prepare;
     bool ending_ = false;
 };

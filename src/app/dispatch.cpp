@@ -84,6 +84,7 @@ void Controller::dispatchRequests(Stage& next, bool& leave) {
                 break;
             case Served::ByCatBridge:
                 if (cat_->reqCat) cat_->CatCmd();
+                serveRigRequests();  // the network endpoint's sets, beside the CAT bridge's
                 break;
             case Served::PortReopen:
                 if (!(req.*row.flag)) break;

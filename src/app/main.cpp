@@ -4,6 +4,9 @@
 #include <QRect>
 #include <QScreen>
 #include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <string_view>
 
 #include "app/controller.h"
 #include "app/real_shell.h"
@@ -13,10 +16,37 @@
 #include "platform/instance_lock.h"
 #include "platform/posix_serial_port.h"
 #include "platform/termination.h"
+#include "setup/network_setup_file.h"
 
 using namespace tolvane;
 
+namespace {
+
+// "--rigctld" or "--rigctld=ADDRESS:PORT" starts the network rig control
+// endpoint. False (with a message) when its value is not usable.
+bool takeRigctldOption(int argc, char** argv, std::optional<ListenEndpoint>& endpoint) {
+    constexpr std::string_view kOption = "--rigctld";
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (!arg.starts_with(kOption)) continue;
+        std::string_view rest = arg.substr(kOption.size());
+        if (!rest.empty() && rest[0] != '=') continue;
+        if (!rest.empty()) rest.remove_prefix(1);
+        endpoint = parseListenEndpoint(rest);
+        if (!endpoint) {
+            std::fprintf(stderr, "tolvane: --rigctld: not an ADDRESS:PORT: %.*s\n",
+                         static_cast<int>(rest.size()), rest.data());
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    std::optional<ListenEndpoint> rigctld;
+    if (!takeRigctldOption(argc, argv, rigctld)) return 2;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tolvane");
     installTerminationSignals();
@@ -28,6 +58,7 @@ int main(int argc, char** argv) {
     FrmTolvane form;
     RealShell shell(&form, radio, cat);
     Controller c(form, shell, clock, radio, cat);
+    c.rigctldOption = rigctld;
 
     c.hooks.anotherInstance = [&lock] {
         if (lock.acquire()) return false;
