@@ -50,6 +50,7 @@ struct ProgramHooks {
     std::function<void()> openPortSetup;
     std::function<void()> openAudioSetup;
     std::function<void()> openCatSetup;
+    std::function<void()> openNetworkSetup;
     // Routines of the transmit controls the loop calls when they exist: the
     // push-to-talk run for the external switch, and switching a running TUNE
     // or XMT off whose button was disabled.
@@ -107,7 +108,11 @@ class Controller {
     // The network rig control endpoint: --rigctld turns it on at start-up
     // whatever "NetworkSetup.txt" says (main() sets it before run()).
     std::optional<ListenEndpoint> rigctldOption;
+    // Starts, moves or stops the endpoint; a failure to listen is said on
+    // the information line.
     void applyNetworkSettings(const NetworkSettings& settings);
+    // The endpoint's settings in force (the Network Setup dialog opens on them).
+    const NetworkSettings& networkSettings() const { return network_; }
     // The port the endpoint listens on; 0 when it does not listen.
     int rigctlPort() const;
 
@@ -181,6 +186,7 @@ class Controller {
     std::unique_ptr<CatBridge> cat_;
     std::unique_ptr<RigEndpoint> rig_;
     std::unique_ptr<cat::RigctlServer> rigctl_;
+    NetworkSettings network_;
     Stage stage_ = Stage::Prepare;
     bool ending_ = false;
 };

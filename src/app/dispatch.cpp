@@ -157,6 +157,9 @@ void Controller::connectHandlers() {
         if (hooks.openAudioSetup) hooks.openAudioSetup();
     });
     layout.onMenu(MenuEntry::CatSetup, [this] { mnuCATSetup_Click(); });
+    layout.onMenu(MenuEntry::NetworkSetup, [this] {
+        if (hooks.openNetworkSetup) hooks.openNetworkSetup();
+    });
     layout.onMenu(MenuEntry::HelpAbout, [this] { mnuHelpAbout_Click(); });
     layout.onMenu(MenuEntry::HelpTolvane, [this] { mnuHelpTolvane_Click(); });
     // Windows not part of this panel yet.

@@ -13,7 +13,7 @@ RigEndpoint::RigEndpoint(RadioLink& link, RadioState& st, PanelFlags& ps, PanelA
     : link_(link), st_(st), ps_(ps), areas_(areas) {}
 
 bool RigEndpoint::radioPresent() const {
-    return ps_.gRadioPortOk && !ps_.gRestarting;
+    return ps_.gRadioPortOk && !ps_.gRadioPortLost && !ps_.gRestarting;
 }
 
 cat::RigSnapshot RigEndpoint::snapshot() {

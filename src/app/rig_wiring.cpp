@@ -34,6 +34,7 @@ void Controller::setUpRigControl() {
 }
 
 void Controller::applyNetworkSettings(const NetworkSettings& net) {
+    network_ = net;
     if (!rigctl_) return;
     rigctl_->close();
     if (!net.enabled) return;

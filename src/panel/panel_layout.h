@@ -14,7 +14,15 @@ namespace tolvane {
 class FrmTolvane;
 
 // The menu entries the program acts on.
-enum class MenuEntry { FileExit, PortSetup, AudioSetup, CatSetup, HelpAbout, HelpTolvane };
+enum class MenuEntry {
+    FileExit,
+    PortSetup,
+    AudioSetup,
+    CatSetup,
+    NetworkSetup,
+    HelpAbout,
+    HelpTolvane
+};
 
 // The controls the panel state file keeps.
 struct PanelValues {

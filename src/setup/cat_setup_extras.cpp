@@ -7,7 +7,8 @@ namespace tolvane {
 std::vector<std::string> catSetupLines(const CatSetupSave& save, const CatSetupExtras& extras) {
     std::vector<std::string> lines = catSetupLines(save);
     lines.resize(kCatTs2000LineIndex);  // the eight lines older files have
-    lines.push_back(extras.ts2000Answers ? "1" : "0");
+    // Off, the file stays as older programs write it.
+    if (extras.ts2000Answers) lines.push_back("1");
     return lines;
 }
 

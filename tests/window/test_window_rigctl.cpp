@@ -3,6 +3,7 @@
 // the same commands as from the panel's own controls.
 #include <QTcpSocket>
 #include <QtTest>
+#include <algorithm>
 
 #include "panel_harness.h"
 
@@ -31,6 +32,9 @@ class TestWindowRigctl : public QObject {
     Q_OBJECT
   private slots:
     void setFrequencyReachesTheRadio();
+    void setsReachTheRadio_data();
+    void setsReachTheRadio();
+    void setsWithoutTheRadio();
     void readsAnswerFromThePanel_data();
     void readsAnswerFromThePanel();
     void pttNotAvailable();
@@ -53,6 +57,86 @@ void TestWindowRigctl::setFrequencyReachesTheRadio() {
     QVERIFY2(radio.find("F0707400\n") != std::string::npos, radio.c_str());
     // The radio's report of the new frequency is what the next read answers.
     QCOMPARE(ask(h, client, "f"), QByteArray("7074000\n"));
+}
+
+// The sets of a client become the radio commands the panel's own controls
+// and the serial CAT bridge give, served by the main loop; the read that
+// follows answers from the radio's new report.
+void TestWindowRigctl::setsReachTheRadio_data() {
+    QTest::addColumn<int>("fw");
+    QTest::addColumn<QByteArray>("set");
+    QTest::addColumn<QByteArray>("toRadio");
+    QTest::addColumn<QByteArray>("read");
+    QTest::addColumn<QByteArray>("readBack");
+    QTest::newRow("F 40 m") << int(Firmware::V601) << QByteArray("F 7074000")
+                            << QByteArray("F0707400\n") << QByteArray("f")
+                            << QByteArray("7074000\n");
+    QTest::newRow("F decimal rounds to 10 Hz")
+        << int(Firmware::V601) << QByteArray("F 14074055.000000") << QByteArray("F1407406\n")
+        << QByteArray("f") << QByteArray("14074060\n");
+    QTest::newRow("set_freq long name")
+        << int(Firmware::V601) << QByteArray("\\set_freq 3573000") << QByteArray("F0357300\n")
+        << QByteArray("\\get_freq") << QByteArray("3573000\n");
+    QTest::newRow("M LSB adapt") << int(Firmware::Adapt) << QByteArray("M LSB 0")
+                                 << QByteArray("M2\nF1407400\n") << QByteArray("m")
+                                 << QByteArray("LSB\n2400\n");
+    QTest::newRow("M CW keeps passband")
+        << int(Firmware::NonAdapt) << QByteArray("M CW -1") << QByteArray("mmm\n")
+        << QByteArray("m") << QByteArray("CW\n");
+    QTest::newRow("M LSB v601") << int(Firmware::V601) << QByteArray("M LSB 0") << QByteArray("M\n")
+                                << QByteArray("m") << QByteArray("LSB\n2400\n");
+    // Already in USB: nothing to change on the radio.
+    QTest::newRow("M USB v601 already USB")
+        << int(Firmware::V601) << QByteArray("M USB 0") << QByteArray("") << QByteArray("m")
+        << QByteArray("USB\n2400\n");
+}
+
+void TestWindowRigctl::setsReachTheRadio() {
+    QFETCH(int, fw);
+    QFETCH(QByteArray, set);
+    QFETCH(QByteArray, toRadio);
+    QFETCH(QByteArray, read);
+    QFETCH(QByteArray, readBack);
+    PanelHarness h(static_cast<Firmware>(fw), true);
+    h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    QVERIFY(h.runPasses(3));
+    QTcpSocket client;
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->rigctlPort()));
+    QVERIFY(client.waitForConnected(2000));
+    h.runFor(0.3);
+    h.radio.takeWritten();
+    QCOMPARE(ask(h, client, set), QByteArray("RPRT 0\n"));
+    h.runFor(1.5);
+    std::string radio = h.radio.takeWritten();
+    // The heartbeat may run meanwhile; everything else is the client's set.
+    radio.erase(std::remove(radio.begin(), radio.end(), 'U'), radio.end());
+    QCOMPARE(QByteArray::fromStdString(radio), toRadio);
+    QVERIFY(ask(h, client, read, readBack.count('\n')).startsWith(readBack));
+}
+
+// With the radio gone, reads answer from the last state and sets are
+// refused as an I/O error, with nothing queued for a later radio.
+void TestWindowRigctl::setsWithoutTheRadio() {
+    PanelHarness h(Firmware::V601, true);
+    h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    QVERIFY(h.runPasses(3));
+    QTcpSocket client;
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->rigctlPort()));
+    QVERIFY(client.waitForConnected(2000));
+    h.runFor(0.3);
+    h.radio.setVanished(true);
+    h.available = [](int) { return false; };
+    QVERIFY(h.run([&] { return h.c->state().ps.gRadioPortLost; }, 400));
+    QCOMPARE(ask(h, client, "F 7074000"), QByteArray("RPRT -6\n"));
+    QCOMPARE(ask(h, client, "M LSB 0"), QByteArray("RPRT -6\n"));
+    QCOMPARE(ask(h, client, "f"), QByteArray("14074000\n"));
+    h.radio.setVanished(false);
+    h.available = [](int n) { return n == 1; };
+    QVERIFY(h.run([&] { return h.radio.isOpen() && h.inLoop(); }, 20000));
+    h.runFor(1.0);
+    std::string radio = h.radio.takeWritten();
+    QVERIFY2(radio.find("F0707400") == std::string::npos, radio.c_str());
+    QVERIFY2(radio.find("M2") == std::string::npos, radio.c_str());
 }
 
 void TestWindowRigctl::readsAnswerFromThePanel_data() {
