@@ -253,10 +253,20 @@ std::optional<int> strengthDb(const RigSnapshot& s) {
 
 std::optional<std::string> frequencyDigits(std::string_view text) {
     if (text.empty() || text.size() > 64) return std::nullopt;
-    std::string copy(text);
-    char* end = nullptr;
-    double hz = std::strtod(copy.c_str(), &end);
-    if (end != copy.c_str() + copy.size() || !std::isfinite(hz)) return std::nullopt;
+    // from_chars reads "." as the decimal point whatever locale the program
+    // runs in (strtod would follow LC_NUMERIC, which Qt sets from the desktop).
+    // Hamlib's own reading also takes "+" and hexadecimal ("0x6bf0d0").
+    if (text.starts_with('+')) text.remove_prefix(1);
+    auto format = std::chars_format::general;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        format = std::chars_format::hex;
+    }
+    if (text.empty() || text[0] == '-' || text[0] == '+') return std::nullopt;
+    double hz = 0.0;
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, hz, format);
+    if (ec != std::errc() || ptr != end || !std::isfinite(hz)) return std::nullopt;
     double units = std::round(hz / 10.0);
     if (units < 160000 || units > 2999999) return std::nullopt;
     std::string digits = std::to_string(static_cast<long>(units));

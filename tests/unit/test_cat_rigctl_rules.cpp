@@ -3,6 +3,7 @@
 // read both ways, how a line splits into commands, and random lines.
 #include <QtTest>
 
+#include <clocale>
 #include <random>
 #include <string>
 
@@ -32,6 +33,7 @@ class TestRigctlRules : public QObject {
     void parseLineShapes_data();
     void parseLineShapes();
     void randomLinesAnswerEveryCommand();
+    void frequencyTextWhateverTheLocale();
 };
 
 void TestRigctlRules::strength_data() {
@@ -99,6 +101,12 @@ void TestRigctlRules::frequencyText_data() {
                                      << "";
     QTest::newRow("hex") << "0x6bf0d0"
                          << "0707400";
+    QTest::newRow("plus sign") << "+7074000"
+                               << "0707400";
+    QTest::newRow("two signs") << "+-7074000"
+                               << "";
+    QTest::newRow("bare hex prefix") << "0x"
+                                     << "";
     QTest::newRow("infinity") << "inf"
                               << "";
     QTest::newRow("huge") << "1e300"
@@ -192,6 +200,28 @@ void TestRigctlRules::randomLinesAnswerEveryCommand() {
             QVERIFY(digits >= "0160000" && digits <= "2999999");
         }
     }
+}
+
+// The panel runs in the desktop's locale (Qt takes it at start-up); a
+// locale with a decimal comma must not change how "14074055.000000" reads.
+void TestRigctlRules::frequencyTextWhateverTheLocale() {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const char* comma = nullptr;
+    for (const char* name :
+         {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nb_NO.UTF-8", "sv_SE.UTF-8"}) {
+        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+            comma = name;
+            break;
+        }
+    }
+    if (comma == nullptr) QSKIP("no locale with a decimal comma is installed");
+    std::optional<std::string> dot = rigctl::frequencyDigits("14074055.000000");
+    std::optional<std::string> exponent = rigctl::frequencyDigits("7.074e6");
+    std::optional<std::string> commaText = rigctl::frequencyDigits("14074055,000000");
+    std::setlocale(LC_NUMERIC, before.c_str());
+    QCOMPARE(dot.value_or("none"), std::string("1407406"));
+    QCOMPARE(exponent.value_or("none"), std::string("0707400"));
+    QVERIFY(!commaText);
 }
 
 QTEST_GUILESS_MAIN(TestRigctlRules)
