@@ -318,7 +318,11 @@ std::vector<Command> parseLine(std::string_view line) {
             break;  // its arguments cannot be told from further commands
         }
         for (int a = 0; a < c.row->arguments; ++a) {
-            if (a == 1 && c.arguments[0] == "?") break;  // "M ?" asks for the list
+            // "M ?" and "X ?" ask for the mode list; "?" is an argument like
+            // any other to the other commands ("S ? VFOB" is refused whole).
+            if (a == 1 && c.arguments[0] == "?" &&
+                (c.row->op == Op::SetMode || c.row->op == Op::SetSplitMode))
+                break;
             if (t == tokens.size()) {
                 c.missingArguments = true;
                 break;
@@ -334,6 +338,10 @@ Evaluation evaluate(const Command& c, const RigSnapshot& s, Session& session) {
     if (c.row == nullptr) return failed(kNotAvailable);
     if (c.missingArguments) return failed(kInvalid);
     const std::vector<std::string>& a = c.arguments;
+    // Only the mode list request comes with fewer arguments than its row has.
+    const bool listAsked = !a.empty() && a[0] == "?";
+    if (a.size() < static_cast<std::size_t>(c.row->arguments) && !listAsked)
+        return failed(kInvalid);
     switch (c.row->op) {
         case Op::GetFreq:
             return frequencyOf(session.vfo, s);

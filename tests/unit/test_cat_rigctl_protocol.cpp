@@ -395,6 +395,8 @@ void TestRigctlProtocol::commands_data() {
     row("S 0 VFOB", "split", "S 0 VFOB", "RPRT 0\n", {"SPLIT 0"});
     row("S 1 VFOA refused", "usual", "S 1 VFOA", "RPRT -1\n");
     row("S 2 refused", "usual", "S 2 VFOB", "RPRT -1\n");
+    row("S ? refused", "usual", "S ? VFOB", "RPRT -1\n");
+    row("S ? alone refused", "usual", "S ?", "RPRT -1\n");
     row("S unequal modes refused", "rejected", "S 1 VFOB", "RPRT -9\n", {"SPLIT 1"});
     row("x", "usual", "x", "USB\n2400\n");
     row("x psk", "psk", "x", "PKTUSB\n2400\n");
