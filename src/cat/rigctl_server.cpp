@@ -190,6 +190,9 @@ bool RigctlServer::serve(Client& client, const std::string& raw) {
 bool RigctlServer::write(Client& client, const std::string& text) {
     // One write per reply: some clients take a reply with a single read.
     client.socket->write(text.data(), static_cast<qint64>(text.size()));
+    // Out now, not when the event loop next runs: a set's reply would
+    // otherwise wait for the radio's pause after the command it queued.
+    client.socket->flush();
     if (client.socket->bytesToWrite() <= kMaxUnread) return true;
     drop(client.socket);  // it does not read what it asked for
     return false;
