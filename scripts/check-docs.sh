@@ -100,7 +100,8 @@ if [ -n "$build" ]; then
             failed=1
             continue
         fi
-        help=$(QT_QPA_PLATFORM=offscreen options_of_help "$build/$program" || true)
+        # The program runs in a scratch folder: by its absolute path.
+        help=$(QT_QPA_PLATFORM=offscreen options_of_help "$(cd "$build" && pwd)/$program" || true)
         page=$(options_of_page "doc/$program.1")
         if [ "$help" != "$page" ]; then
             { diff <(echo "$help") <(echo "$page") || true; } |

@@ -90,6 +90,13 @@ configure_sanitize() {
 test_sanitize() {
     (cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$jobs")
 }
+# The desktop files, the documentation, and the .deb: built, unpacked in a
+# scratch root, its contents checked and its panel asked for its version.
+package() {
+    scripts/check-desktop-files.sh &&
+        scripts/check-docs.sh build &&
+        scripts/check-package.sh build
+}
 fuzz() {
     scripts/fuzz.sh -b build-asan -t "${TOLVANE_FUZZ_SECONDS:-30}" -j "$jobs"
 }
@@ -104,6 +111,7 @@ fi
 if [ "$halves" != sanitize ]; then
     stage "build (g++)" configure_normal
     stage "tests" test_normal
+    stage "package" package
 fi
 if [ "$halves" != normal ]; then
     stage "build (asan)" configure_sanitize

@@ -169,7 +169,7 @@ bool Controller::radioPortVanished() {
     }
     ps.gRadioPortLost = true;
     lostPortSaid_.clear();
-    display.setComStat("No Com");
+    display.setComStat(mapping::LinkStatus::Lost);
     link_.ReportError("Radio port lost: waiting for it to come back...");
     return true;
 }
@@ -195,7 +195,7 @@ Controller::Stage Controller::reopenLostPort() {
     }
     ps.gRadioPortLost = false;
     ps.gRadioPortOk = true;
-    display.setComStat("COM" + set.gRadioPort);
+    display.setComStat(mapping::LinkStatus::PortOpened);
     display.setInfoText("Querying radio status");
     return Stage::Query;
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/shell.h"
 #include "panel/panel_state.h"
@@ -39,12 +40,19 @@ struct ProgramState {
     PanelFlags ps;
 };
 
+// The installed guide (<program folder>/../share/doc/tolvane/guide.html),
+// then the one in the source tree the program was built from.
+std::vector<std::string> defaultGuidePlaces();
+
 // What a test, main() or a later window puts in: the probes and the
 // routines of windows the loop calls when they exist.
 struct ProgramHooks {
     std::function<bool(int)> comPortAvailable;      // serial port n exists and is free
     std::function<bool()> anotherInstance;          // another copy runs in this folder
     std::function<bool(int, int)> positionVisible;  // (left, top) twips lies on a screen
+    // Where "Tolvane Help" looks for the operator's guide, in this order;
+    // empty: defaultGuidePlaces().
+    std::vector<std::string> guidePlaces;
     // Opens a setup dialog modally and takes over what it returns (menu
     // entries; Port Setup also at start-up).
     std::function<void()> openPortSetup;

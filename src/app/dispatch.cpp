@@ -1,5 +1,6 @@
 // The request dispatch of the main loop and the menu entries of the main
 // window.
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <array>
@@ -114,16 +115,25 @@ Controller::Stage Controller::openingStepFromLoop() {
 
 // ---------------------------------------------------------------- menu entries
 
+std::vector<std::string> defaultGuidePlaces() {
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    return {QDir::cleanPath(programDir.filePath("../share/doc/tolvane/guide.html")).toStdString(),
+            std::string(TOLVANE_SOURCE_DIR) + "/doc/guide.html"};
+}
+
 void Controller::mnuHelpTolvane_Click() {
-    const char* kHelp = "TolvaneV0961.hlp";
-    QFileInfo info(QDir::current().filePath(kHelp));
-    if (!info.isFile()) {
-        link_.ReportError(std::string("Help file ") + kHelp + " not found in " +
-                          QDir::currentPath().toStdString());
+    const std::vector<std::string> places =
+        hooks.guidePlaces.empty() ? defaultGuidePlaces() : hooks.guidePlaces;
+    for (const std::string& place : places) {
+        const QFileInfo info(QString::fromStdString(place));
+        if (!info.isFile()) continue;
+        if (!shell_.showHelp(info.absoluteFilePath().toStdString()))
+            link_.ReportError("Could not open the operator's guide " + place);
         return;
     }
-    if (!shell_.showHelp(info.absoluteFilePath().toStdString()))
-        link_.ReportError(std::string("Could not open the help file ") + kHelp);
+    std::string looked;
+    for (const std::string& place : places) looked += (looked.empty() ? "" : ", ") + place;
+    link_.ReportError("Operator's guide not found; looked for " + looked);
 }
 
 void Controller::mnuHelpAbout_Click() {

@@ -5,9 +5,12 @@
 #include <QScreen>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
-#include <string_view>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
 #include "app/controller.h"
 #include "app/real_shell.h"
 #include "panel/frm_tolvane.h"
@@ -22,33 +25,38 @@ using namespace tolvane;
 
 namespace {
 
-// "--rigctld" or "--rigctld=ADDRESS:PORT" starts the network rig control
-// endpoint. False (with a message) when its value is not usable.
-bool takeRigctldOption(int argc, char** argv, std::optional<ListenEndpoint>& endpoint) {
-    constexpr std::string_view kOption = "--rigctld";
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (!arg.starts_with(kOption)) continue;
-        std::string_view rest = arg.substr(kOption.size());
-        if (!rest.empty() && rest[0] != '=') continue;
-        if (!rest.empty()) rest.remove_prefix(1);
-        endpoint = parseListenEndpoint(rest);
-        if (!endpoint) {
-            std::fprintf(stderr, "tolvane: --rigctld: not an ADDRESS:PORT: %.*s\n",
-                         static_cast<int>(rest.size()), rest.data());
-            return false;
-        }
+// The network rig control endpoint --rigctld asks for (nothing without the
+// option). A value that is no ADDRESS:PORT makes the command line faulty,
+// before the working folder is entered.
+std::optional<ListenEndpoint> rigctldEndpoint(CommandLine& cl) {
+    if (cl.action != CommandLine::Action::Run || !cl.rigctld) return std::nullopt;
+    std::optional<ListenEndpoint> endpoint = parseListenEndpoint(cl.rigctldValue);
+    if (!endpoint) {
+        cl.action = CommandLine::Action::Error;
+        cl.error = "option \"--rigctld\": not an ADDRESS:PORT: \"" + cl.rigctldValue + "\"";
     }
-    return true;
+    return endpoint;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::optional<ListenEndpoint> rigctld;
-    if (!takeRigctldOption(argc, argv, rigctld)) return 2;
+    // --help, --version and the working folder before any window or file.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const char* home = std::getenv("HOME");
+    CommandLine cl = parseCommandLine(args, QtOptions::Skip);
+    const std::optional<ListenEndpoint> rigctld = rigctldEndpoint(cl);
+    if (const int rc = runEarlyOptions(cl, home ? home : "", stdout, stderr); rc >= 0) return rc;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tolvane");
+    QGuiApplication::setDesktopFileName("tolvane");
+    // What Qt left of the command line must be ours alone.
+    std::vector<std::string> rest;
+    for (const QString& a : QApplication::arguments().mid(1)) rest.push_back(a.toStdString());
+    if (const CommandLine left = parseCommandLine(rest, QtOptions::Refused);
+        left.action == CommandLine::Action::Error)
+        return runEarlyOptions(left, "", stdout, stderr);
     installTerminationSignals();
 
     InstanceLock lock(".");

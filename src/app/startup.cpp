@@ -188,14 +188,14 @@ Controller::Stage Controller::openPort() {
         }
         if (ps.gRadioPortOk) {
             ps.gRadioPortLost = false;
-            display.setComStat("COM" + set.gRadioPort);
+            display.setComStat(mapping::LinkStatus::PortOpened);
             display.setInfoText("Querying radio status");
             req.reqPortReopen = false;
         }
         return Stage::Query;
     }
     display.reportError("Port is not available. Use Setup menu or Exit.");
-    display.setComStat("No Port");
+    display.setComStat(mapping::LinkStatus::NoPort);
     areas_->layout.setControlModeCaption("");
     req.reqPortReopen = false;
     return Stage::WaitPort;
@@ -210,7 +210,7 @@ Controller::Stage Controller::radioPortFailed(const PortError& e) {
     ps.gRadioPortOk = false;
     ps.gRadioPortLost = true;
     link_.ReportError("Radio port: " + std::string(e.what()));
-    display.setComStat("No Port");
+    display.setComStat(mapping::LinkStatus::NoPort);
     areas_->layout.setControlModeCaption("");
     return Stage::WaitPort;
 }

@@ -12,25 +12,6 @@ namespace tolvane {
 
 namespace {
 
-// CAT port events and the flag each one sets; errors also show "Com2 Error".
-struct EventFlag {
-    int event;
-    bool CatBridge::*flag;
-    bool error;
-};
-const std::array<EventFlag, 10> kEventFlags = {{
-    {comm::kErBreak, &CatBridge::gCatBreak, false},
-    {comm::kErFrame, &CatBridge::gComm2RXFrame, true},
-    {comm::kErOverrun, &CatBridge::gComm2RXOverrun, true},
-    {comm::kErRxOver, &CatBridge::gComm2RXOverflow, true},
-    {comm::kErRxParity, &CatBridge::gComm2RXParity, true},
-    {comm::kErTxFull, &CatBridge::gComm2TXFull, true},
-    {comm::kErDcb, &CatBridge::gComm2DCBError, true},
-    {comm::kEvCd, &CatBridge::gComm2EvCD, false},
-    {comm::kEvCts, &CatBridge::gComm2EvCTS, false},
-    {comm::kEvDsr, &CatBridge::gComm2EvDSR, false},
-}};
-
 // Time a receive event waits for the rest of a command.
 constexpr double kReceiveSettle = 0.015;
 
@@ -50,11 +31,26 @@ void CatBridge::MSComm2_OnComm(int event) {
         receive();
         return;
     }
-    for (const EventFlag& e : kEventFlags) {
-        if (e.event != event) continue;
-        this->*(e.flag) = true;
-        if (e.error) panel_.setComStat("Com2 Error");
+    if (recordLineError(comm2, event)) {
+        panel_.setComStat(mapping::LinkStatus::CatError);
         return;
+    }
+    // The line events record that the line changed, not its level.
+    switch (event) {
+        case comm::kErBreak:
+            gCatBreak = true;
+            break;
+        case comm::kEvCd:
+            comm2.EvCD = true;
+            break;
+        case comm::kEvCts:
+            comm2.EvCTS = true;
+            break;
+        case comm::kEvDsr:
+            comm2.EvDSR = true;
+            break;
+        default:
+            break;
     }
 }
 

@@ -26,8 +26,8 @@ class CatPanel {
     virtual void showCatInput(const std::string& text) = 0;
     // txtOutCAT: the last answer.
     virtual void showCatOutput(const std::string& text) = 0;
-    // lblComStat caption (shared with the radio link status).
-    virtual void setComStat(const std::string& caption) = 0;
+    // lblComStat (shared with the radio link status).
+    virtual void setComStat(mapping::LinkStatus status) = 0;
 };
 
 class CatBridge {
@@ -114,16 +114,9 @@ class CatBridge {
     std::string gCatInput;
     // A break condition was received on the CAT port.
     bool gCatBreak = false;
-    // The CAT port reported that error or line event at least once; never cleared.
-    bool gComm2RXFrame = false;
-    bool gComm2RXOverrun = false;
-    bool gComm2RXOverflow = false;
-    bool gComm2RXParity = false;
-    bool gComm2TXFull = false;
-    bool gComm2DCBError = false;
-    bool gComm2EvCD = false;
-    bool gComm2EvCTS = false;
-    bool gComm2EvDSR = false;
+    // The CAT port reported that error or line event at least once; never
+    // cleared (the line flags record a change, not the line's level).
+    PortFlags comm2;
 
   private:
     void receive();

@@ -42,8 +42,8 @@ void CatFrame::showCatOutput(const std::string& t) {
     setCaption(form_.ui->txtOutCAT, printable(t));
 }
 
-void CatFrame::setComStat(const std::string& c) {
-    setCaption(form_.ui->lblComStat, c);
+void CatFrame::setComStat(mapping::LinkStatus status) {
+    setCaption(form_.ui->lblComStat, mapping::linkStatusCaption(status));
 }
 
 void CatFrame::showNoCatPort() {

@@ -17,7 +17,7 @@ class CatFrame final : public CatPanel {
     std::string digitalMode() override;
     void showCatInput(const std::string& text) override;
     void showCatOutput(const std::string& text) override;
-    void setComStat(const std::string& caption) override;
+    void setComStat(mapping::LinkStatus status) override;
 
     // Both CAT boxes read "No CAT Port" (the port is missing or did not open).
     void showNoCatPort();

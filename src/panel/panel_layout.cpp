@@ -80,7 +80,7 @@ void PanelLayout::resetIndicators() {
     setCaption(ui->lblBFOOn, "");
     vb::setForeColour(ui->lblREMOTE, colour::kRed);
     setCaption(ui->lblREMOTE, "NoComm");
-    setCaption(ui->lblComStat, "No Com");
+    setCaption(ui->lblComStat, mapping::linkStatusCaption(mapping::LinkStatus::NoCom));
     ui->shaTrace->setVisible(false);
 }
 

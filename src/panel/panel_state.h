@@ -108,10 +108,6 @@ struct PanelFlags {
     bool gErrorRuleArmed = false;
     int gMeterOption = 0;  // index stored by optMeter_Click
     std::string gBandName;
-    // CAT port
-    std::string gCatInput;
-    bool gCatBreak = false;
-    PortFlags comm2;
     // Operator's picks kept with their requests, so a redraw of the combo
     // box from a report before the loop serves them cannot lose them.
     std::string pickedMode;

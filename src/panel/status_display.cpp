@@ -66,8 +66,9 @@ void StatusDisplay::setLamp(Lamp lamp) {
     setBackColour(form_.ui->shaTrace, c);
 }
 
-void StatusDisplay::setComStat(const std::string& c) {
-    setCaption(form_.ui->lblComStat, c);
+void StatusDisplay::setComStat(mapping::LinkStatus status) {
+    st_.gLinkStatus = status;
+    setCaption(form_.ui->lblComStat, mapping::linkStatusCaption(status, set_.gRadioPort));
 }
 
 void StatusDisplay::reportError(const std::string& message) {

@@ -23,7 +23,7 @@ class StatusDisplay final : public RadioPanel {
 
     // --- RadioPanel ---
     void setLamp(Lamp lamp) override;
-    void setComStat(const std::string& caption) override;
+    void setComStat(mapping::LinkStatus status) override;
     void reportError(const std::string& message) override;
     void setInfoText(const std::string& text) override;
     bool dataBoxShown() override;

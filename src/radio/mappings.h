@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tolvane::mapping {
@@ -70,6 +71,41 @@ constexpr std::optional<char> catDigitOfMode(std::string_view code) {
     for (const ModeRow& row : kModes)
         if (row.code == code) return row.catDigit;
     return std::nullopt;
+}
+
+// The state of the port links as the status caption shows it. A lost radio
+// port reads "No Com" like a silent radio; the state tells them apart.
+enum class LinkStatus {
+    NoPort,      // no port opened (none set, or it failed to open)
+    PortOpened,  // opened, no answer read yet: "COM<n>"
+    ComOk,       // the radio answered
+    NoCom,       // the radio did not answer
+    Lost,        // the port's device went away
+    ComError,    // a line error on the radio port
+    CatError,    // a line error on the CAT port
+};
+struct LinkRow {
+    LinkStatus status;
+    std::string_view caption;  // "COM" is followed by the port number
+};
+inline constexpr std::array<LinkRow, 7> kLinkStatus{{
+    {LinkStatus::NoPort, "No Port"},
+    {LinkStatus::PortOpened, "COM"},
+    {LinkStatus::ComOk, "Com OK"},
+    {LinkStatus::NoCom, "No Com"},
+    {LinkStatus::Lost, "No Com"},
+    {LinkStatus::ComError, "Com Error"},
+    {LinkStatus::CatError, "Com2 Error"},
+}};
+
+// The caption of a link status; `port` is the radio port number, shown
+// with PortOpened.
+inline std::string linkStatusCaption(LinkStatus status, std::string_view port = {}) {
+    for (const LinkRow& row : kLinkStatus)
+        if (row.status == status)
+            return std::string(row.caption) +
+                   (status == LinkStatus::PortOpened ? std::string(port) : std::string());
+    return {};
 }
 
 }  // namespace tolvane::mapping

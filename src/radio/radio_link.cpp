@@ -99,34 +99,19 @@ bool RadioLink::fileExists(const std::string& path) {
     return false;
 }
 
+void RadioLink::linkStatus(mapping::LinkStatus status) {
+    st_.gLinkStatus = status;
+    panel_.setComStat(status);
+}
+
 void RadioLink::MSComm1_OnComm(int event) {
+    if (recordLineError(comm1, event)) {
+        linkStatus(mapping::LinkStatus::ComError);
+        return;
+    }
     switch (event) {
         case comm::kErBreak:
             st_.gRadioBreak = true;
-            break;
-        case comm::kErFrame:
-            comm1.RXFrame = true;
-            panel_.setComStat("Com Error");
-            break;
-        case comm::kErOverrun:
-            comm1.RXOverrun = true;
-            panel_.setComStat("Com Error");
-            break;
-        case comm::kErRxOver:
-            comm1.RXOverflow = true;
-            panel_.setComStat("Com Error");
-            break;
-        case comm::kErRxParity:
-            comm1.RXParity = true;
-            panel_.setComStat("Com Error");
-            break;
-        case comm::kErTxFull:
-            comm1.TXFull = true;
-            panel_.setComStat("Com Error");
-            break;
-        case comm::kErDcb:
-            comm1.DCBError = true;
-            panel_.setComStat("Com Error");
             break;
         case comm::kEvCd:
             comm1.EvCD = port_.cdHolding();
@@ -172,7 +157,7 @@ void RadioLink::ReadRadio() {
     }
     if (waiting() < 1) {
         st_.gRadioHeard = false;
-        panel_.setComStat("No Com");
+        linkStatus(mapping::LinkStatus::NoCom);
         panel_.setLamp(Lamp::Idle);
         return;
     }
@@ -203,7 +188,7 @@ void RadioLink::ReadRadio() {
     port_.clearInput();
     st_.gRadioHeard = true;
     if (!st_.gRadioInput.empty()) {
-        panel_.setComStat("Com OK");
+        linkStatus(mapping::LinkStatus::ComOk);
         st_.gHashSeen = false;
         st_.gDotSeen = false;
         ParseRadioInput(st_.gRadioInput);

@@ -75,6 +75,8 @@ class RadioLink {
     void SelectMeter(const std::string& wanted);
 
   private:
+    // The link status in the state and on the status caption.
+    void linkStatus(mapping::LinkStatus status);
     SerialPort& port_;
     Clock& clock_;
     RadioPanel& panel_;

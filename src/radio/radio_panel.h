@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "radio/mappings.h"
+
 namespace tolvane {
 
 // Colours as the panel stores them (BGR long values).
@@ -26,8 +28,8 @@ class RadioPanel {
 
     // shaTrace fill colour.
     virtual void setLamp(Lamp lamp) = 0;
-    // lblComStat caption.
-    virtual void setComStat(const std::string& caption) = 0;
+    // lblComStat: the link status, its caption rendered from the table.
+    virtual void setComStat(mapping::LinkStatus status) = 0;
     // ReportError: txtInfo text = message, txtInfo visible.
     virtual void reportError(const std::string& message) = 0;
     // txtInfo text only.

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "radio/mappings.h"
+
 namespace tolvane {
 
 struct RadioState {
@@ -62,6 +64,8 @@ struct RadioState {
     // Reader values.
     std::string gRadioInput;  // raw text of the last ReadRadio, LFs turned to "<"
     bool gRadioHeard = false;
+    // The radio port's link as the status caption shows it.
+    mapping::LinkStatus gLinkStatus = mapping::LinkStatus::NoCom;
 
     // Sync answers and markers.
     bool gSyncReply = false;
@@ -104,5 +108,9 @@ struct PortFlags {
     bool EvCTS = false;
     bool EvDSR = false;
 };
+
+// Marks the error flag of a line error event and answers true; any other
+// event is left to the port's handler. The radio and CAT ports share it.
+bool recordLineError(PortFlags& flags, int event);
 
 }  // namespace tolvane

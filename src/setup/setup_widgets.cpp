@@ -3,11 +3,13 @@
 #include "setup/setup_widgets.h"
 
 #include <QAbstractButton>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVariant>
 
 #include "platform/port_map.h"
+#include "setup/device_chooser.h"
 
 namespace tolvane::setupui {
 
@@ -117,6 +119,23 @@ void PortDialog::takePortControls(QComboBox* port, QLineEdit* found, QComboBox* 
     makeTypable(baud_);
     optHandShake = makeOptionGroup(this, handshake);
     connect(port_, &QComboBox::currentTextChanged, this, &PortDialog::updateDeviceLine);
+    chooser_ = new DeviceChooser(
+        folder_, [this] { return comboText(port_); },
+        [this] {
+            setPortToolTips(port_, devicePath_);
+            updateDeviceLine();
+        },
+        reportError_, this);
+    // Beside the port number: under the device line in the port box's grid.
+    for (auto* grid : findChildren<QGridLayout*>()) {
+        const int at = grid->indexOf(port_);
+        if (at < 0) continue;
+        int row = 0, column = 0, rows = 0, columns = 0;
+        grid->getItemPosition(at, &row, &column, &rows, &columns);
+        grid->addWidget(chooser_, grid->rowCount(), column, 1, grid->columnCount() - column);
+        return;
+    }
+    if (layout() != nullptr) layout()->addWidget(chooser_);
 }
 
 PortListing PortDialog::availablePorts() const {

@@ -20,6 +20,8 @@ class QLineEdit;
 
 namespace tolvane::setupui {
 
+class DeviceChooser;
+
 // A modal dialog opened over a window that its opener disables: every way out
 // of the dialog (its buttons, Escape, the title bar) enables that window again.
 // The dialog itself stays usable even when the window was disabled after the
@@ -86,6 +88,10 @@ class PortDialog : public OwnedDialog {
     // Where the settings file and the "ports" links are.
     const std::string& folder() const { return folder_; }
 
+  public:
+    // The serial devices present and the "Link" button, under the port box.
+    DeviceChooser* deviceChooser() const { return chooser_; }
+
   private:
     void updateDeviceLine();
 
@@ -97,6 +103,7 @@ class PortDialog : public OwnedDialog {
     QLineEdit* found_ = nullptr;
     QComboBox* baud_ = nullptr;
     QLabel* device_ = nullptr;
+    DeviceChooser* chooser_ = nullptr;
 };
 
 }  // namespace tolvane::setupui

@@ -22,7 +22,7 @@ class RecordingPanel : public RadioPanel {
     std::vector<std::string> calls;  // display routines run, in order
 
     void setLamp(Lamp lamp) override { lamps.push_back(lamp); }
-    void setComStat(const std::string& c) override { comStat = c; }
+    void setComStat(mapping::LinkStatus s) override { comStat = mapping::linkStatusCaption(s); }
     void reportError(const std::string& m) override {
         info = m;
         infoVisible = true;

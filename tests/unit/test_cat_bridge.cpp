@@ -26,7 +26,7 @@ class RecordingCatPanel : public CatPanel {
     std::string digitalMode() override { return dig; }
     void showCatInput(const std::string& t) override { inputs.push_back(t); }
     void showCatOutput(const std::string& t) override { outputs.push_back(t); }
-    void setComStat(const std::string& c) override { comStat = c; }
+    void setComStat(mapping::LinkStatus s) override { comStat = mapping::linkStatusCaption(s); }
 };
 
 constexpr double kCharTime4800 = 10.0 / 4800.0;
@@ -341,20 +341,21 @@ void TestCatBridge::portEvents() {
     CatRig rig(Firmware::V601);
     rig.cat.raiseEvent(event);
     rig.cat.dispatchEvents();
-    const std::pair<const char*, bool CatBridge::*> flags[] = {
-        {"gCatBreak", &CatBridge::gCatBreak},
-        {"gComm2RXFrame", &CatBridge::gComm2RXFrame},
-        {"gComm2RXOverrun", &CatBridge::gComm2RXOverrun},
-        {"gComm2RXOverflow", &CatBridge::gComm2RXOverflow},
-        {"gComm2RXParity", &CatBridge::gComm2RXParity},
-        {"gComm2TXFull", &CatBridge::gComm2TXFull},
-        {"gComm2DCBError", &CatBridge::gComm2DCBError},
-        {"gComm2EvCD", &CatBridge::gComm2EvCD},
-        {"gComm2EvCTS", &CatBridge::gComm2EvCTS},
-        {"gComm2EvDSR", &CatBridge::gComm2EvDSR},
+    const PortFlags& f = rig.bridge.comm2;
+    const std::pair<const char*, bool> flags[] = {
+        {"gCatBreak", rig.bridge.gCatBreak},
+        {"gComm2RXFrame", f.RXFrame},
+        {"gComm2RXOverrun", f.RXOverrun},
+        {"gComm2RXOverflow", f.RXOverflow},
+        {"gComm2RXParity", f.RXParity},
+        {"gComm2TXFull", f.TXFull},
+        {"gComm2DCBError", f.DCBError},
+        {"gComm2EvCD", f.EvCD},
+        {"gComm2EvCTS", f.EvCTS},
+        {"gComm2EvDSR", f.EvDSR},
     };
-    for (const auto& [name, member] : flags) {
-        QVERIFY2(rig.bridge.*member == (flag == name), name);
+    for (const auto& [name, value] : flags) {
+        QVERIFY2(value == (flag == name), name);
     }
     QCOMPARE(QString::fromStdString(rig.panel.comStat), comStat);
     QVERIFY(!rig.bridge.reqCat);
@@ -370,9 +371,9 @@ void TestCatBridge::lineEventFlagsMeanChangedNotLevel() {
     rig.cat.setCd(true);
     rig.cat.setCd(false);
     rig.cat.dispatchEvents();
-    QVERIFY(rig.bridge.gComm2EvDSR);
-    QVERIFY(rig.bridge.gComm2EvCD);
-    QVERIFY(!rig.bridge.gComm2EvCTS);
+    QVERIFY(rig.bridge.comm2.EvDSR);
+    QVERIFY(rig.bridge.comm2.EvCD);
+    QVERIFY(!rig.bridge.comm2.EvCTS);
 }
 
 // The CAT port closes or vanishes between the receive and CatCmd: answers

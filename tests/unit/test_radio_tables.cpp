@@ -131,6 +131,34 @@ class TestRadioTables : public QObject {
         if (table == "control") both(mapping::kControl);
     }
 
+    // The status caption of every link state; the radio port number follows
+    // "COM" only once the port is open.
+    void linkStatusCaptions_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("caption");
+        using L = mapping::LinkStatus;
+        auto add = [](const char* name, L s, const char* port, const char* caption) {
+            QTest::newRow(name) << static_cast<int>(s) << port << caption;
+        };
+        add("no port", L::NoPort, "3", "No Port");
+        add("opened", L::PortOpened, "3", "COM3");
+        add("opened two digits", L::PortOpened, "12", "COM12");
+        add("answered", L::ComOk, "3", "Com OK");
+        add("silent", L::NoCom, "3", "No Com");
+        add("lost reads as silent", L::Lost, "3", "No Com");
+        add("line error", L::ComError, "3", "Com Error");
+        add("cat line error", L::CatError, "3", "Com2 Error");
+    }
+    void linkStatusCaptions() {
+        QFETCH(int, status);
+        QFETCH(QString, port);
+        QFETCH(QString, caption);
+        QCOMPARE(QString::fromStdString(mapping::linkStatusCaption(
+                     static_cast<mapping::LinkStatus>(status), port.toStdString())),
+                 caption);
+    }
+
     void unknownEntries() {
         QCOMPARE(mapping::captionOf(mapping::kModes, "M5"), std::nullopt);
         QCOMPARE(mapping::captionOf(mapping::kAgc, "  "), std::nullopt);

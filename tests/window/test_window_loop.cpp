@@ -33,6 +33,7 @@ class TestWindowLoop : public QObject {
     void viewDataAndRefresh();
     void testKeyWritesZ();
     void helpFileMissing();
+    void defaultGuidePlaces();
     void vanishedPortComesBack_data();
     void vanishedPortComesBack();
 };
@@ -333,12 +334,44 @@ void TestWindowLoop::testKeyWritesZ() {
 
 void TestWindowLoop::helpFileMissing() {
     PanelHarness h;
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    const std::string installed = tmp.path().toStdString() + "/share/doc/tolvane/guide.html";
+    const std::string source = tmp.path().toStdString() + "/doc/guide.html";
+    h.c->hooks.guidePlaces = {installed, source};
     h.ui()->mnuHelpTolvane->trigger();
-    QVERIFY(h.cap(h.ui()->txtInfo).find("TolvaneV0961.hlp") != std::string::npos);
+    QCOMPARE(h.cap(h.ui()->txtInfo),
+             "Operator's guide not found; looked for " + installed + ", " + source);
     QCOMPARE(h.shell.helpOpened, std::string());
-    writeLines("TolvaneV0961.hlp", {"help"});
+    // The second place serves when the first has no guide.
+    QVERIFY(QDir().mkpath(tmp.path() + "/doc"));
+    writeLines(QString::fromStdString(source), {"<html></html>"});
     h.ui()->mnuHelpTolvane->trigger();
-    QVERIFY(QString::fromStdString(h.shell.helpOpened).endsWith("TolvaneV0961.hlp"));
+    QCOMPARE(h.shell.helpOpened, source);
+    // The installed guide comes first.
+    QVERIFY(QDir().mkpath(tmp.path() + "/share/doc/tolvane"));
+    writeLines(QString::fromStdString(installed), {"<html></html>"});
+    h.ui()->mnuHelpTolvane->trigger();
+    QCOMPARE(h.shell.helpOpened, installed);
+    // A folder where the guide should be is not the guide.
+    h.shell.helpOpened.clear();
+    QVERIFY(QFile::remove(QString::fromStdString(installed)));
+    QVERIFY(QFile::remove(QString::fromStdString(source)));
+    QVERIFY(QDir().mkpath(QString::fromStdString(source)));
+    h.ui()->mnuHelpTolvane->trigger();
+    QCOMPARE(h.shell.helpOpened, std::string());
+    QVERIFY(h.cap(h.ui()->txtInfo).find("looked for") != std::string::npos);
+}
+
+void TestWindowLoop::defaultGuidePlaces() {
+    const std::vector<std::string> places = tolvane::defaultGuidePlaces();
+    QCOMPARE(places.size(), std::size_t(2));
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    QCOMPARE(QString::fromStdString(places[0]),
+             QDir::cleanPath(programDir.filePath("../share/doc/tolvane/guide.html")));
+    // The source tree's guide exists: the help works from a build folder.
+    QVERIFY(QString::fromStdString(places[1]).endsWith("/doc/guide.html"));
+    QVERIFY(QFileInfo(QString::fromStdString(places[1])).isFile());
 }
 
 void TestWindowLoop::vanishedPortComesBack_data() {

@@ -85,7 +85,6 @@ class AudioSetupTest : public QObject {
 
     void audioSetupControls() {
         Settings set;
-        Requests req;
         FrmAudioSetup d({"H1", "'1", "\"1"}, audioCodes(set), {}, folder());
         QCOMPARE(d.windowTitle(), QString("Audio Setup"));
         QCOMPARE(d.ui->fraPhoneAudio->title(), QString("Phone Audio Source"));
@@ -362,7 +361,6 @@ class AudioSetupTest : public QObject {
 
     void audioSetupSaveFailureIsReported() {
         Settings set = storedAudio(kStartupAudio);
-        Requests req;
         QStringList info;
         FrmAudioSetup d(
             {"H1", "'1", "\"1"}, audioCodes(set), [&](const std::string& m) { info << qs(m); },

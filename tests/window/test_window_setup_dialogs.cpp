@@ -69,7 +69,6 @@ class SetupDialogsTest : public QObject {
 
         // Both dialogs show the same, with the radio and CAT ports closed.
         Settings set;
-        Requests req;
         bool ext = false;
         FrmPortSetup port({}, radioPortSettings(set, ext), present(available), {}, {}, folder());
         QCOMPARE(items(port.ui->cmbSelectPort), ports);
@@ -83,7 +82,6 @@ class SetupDialogsTest : public QObject {
     void relistingClearsThePortBox() {
         QList<int> available{2};
         Settings set;
-        Requests req;
         bool ext = false;
         FrmPortSetup d(
             {true, 5, "9600,O,7,1", 0}, radioPortSettings(set, ext),
@@ -140,7 +138,6 @@ class SetupDialogsTest : public QObject {
         // The Port Setup dialog names the device in the port list's tool tips
         // and on the line beside the port box, following what is typed.
         Settings set;
-        Requests req;
         bool ext = false;
         FrmPortSetup d({true, 3, "9600,O,7,1", 2}, radioPortSettings(set, ext), present({1}), {},
                        {}, folder());
@@ -174,7 +171,6 @@ class SetupDialogsTest : public QObject {
 
     void portSetupControls() {
         Settings set;
-        Requests req;
         bool ext = false;
         FrmPortSetup d({}, radioPortSettings(set, ext), present({}), {}, {}, folder());
         QCOMPARE(d.windowTitle(), QString("Port Setup"));
@@ -238,7 +234,6 @@ class SetupDialogsTest : public QObject {
         QFETCH(bool, extPtt);
         QFETCH(QList<int>, available);
         Settings set;
-        Requests req;
         bool ext = extPtt;
         FrmPortSetup d({open, number, settings.toStdString(), handshaking},
                        radioPortSettings(set, ext), present(available), {}, {}, folder());
@@ -484,7 +479,6 @@ class SetupDialogsTest : public QObject {
         QFETCH(QByteArray, bytes);
         if (exists) writeBytes(file(kPortSetupFileName), bytes);
         Settings set;
-        Requests req;
         bool ext = false;
         FrmPortSetup d({true, 3, "9600,O,7,1", 2}, radioPortSettings(set, ext), present({}), {}, {},
                        folder());
