@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -66,6 +67,14 @@ class RawClient {
         }
         return "<nothing>";
     }
+    // What one recv gives within `timeoutMs`, without serving the event loop.
+    QByteArray takeWithoutServing(int timeoutMs) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) <= 0) return "<nothing>";
+        char buf[4096];
+        ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+        return n <= 0 ? QByteArray("<closed>") : QByteArray(buf, static_cast<qsizetype>(n));
+    }
     // Serves the event loop for a moment and says whether anything came.
     bool quiet(int ms = 50) {
         QDeadlineTimer deadline(ms);
@@ -112,6 +121,7 @@ class TestRigctlServer : public QObject {
     void replyInOnePiece_data();
     void replyInOnePiece();
     void severalClients();
+    void replyLeavesBeforeTheLoopRunsAgain();
     void lineSplitAcrossSegments();
     void overlongLine();
     void binaryBytes();
@@ -197,6 +207,26 @@ void TestRigctlServer::severalClients() {
     QVERIFY(dump.startsWith("1\n2\n0\n"));
     QVERIFY(dump.endsWith("done\n"));
     QCOMPARE(e.server.refusedCount(), std::size_t{0});
+}
+
+// The panel serves a queued set right after the event that took it and then
+// holds the radio's pause without running the event loop: the set's reply
+// must already be on its way by then, not wait for the next pass.
+void TestRigctlServer::replyLeavesBeforeTheLoopRunsAgain() {
+    Endpoint e;
+    RawClient c(e.server.port());
+    QVERIFY(e.clientsReach(1));
+    c.send("F 7074000\n");
+    QDeadlineTimer deadline(5000);
+    // One batch of events at a time, as the panel's yield takes them (the
+    // timer bounds each wait).
+    QTimer tick;
+    tick.start(50);
+    while (e.rig.requests.isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCOMPARE(e.rig.requests, QStringList{"F A 0707400"});
+    // No event loop from here on, as in the panel's pause.
+    QCOMPARE(c.takeWithoutServing(2000), QByteArray("RPRT 0\n"));
 }
 
 void TestRigctlServer::lineSplitAcrossSegments() {
