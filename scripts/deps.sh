@@ -7,6 +7,9 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev clang-format
           xvfb xdotool  # xvfb, xdotool: the test that clicks the panel on a display
           dpkg-dev file)  # dpkg-shlibdeps, file: the .deb's library dependencies (cpack)
+# Tests: Hamlib's rigctl/rigctld for the network rig control checks (the
+# end-to-end case skips itself without them).
+packages+=(libhamlib-utils)
 # Installed without their recommendations (llvm-14-dev and more are not needed).
 lean=()
 if [ "${1:-}" = "sanitize" ]; then

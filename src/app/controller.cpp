@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/rig_endpoint.h"
 #include "cat/cat_bridge.h"
+#include "cat/rigctl_server.h"
 #include "panel/panel_areas.h"
 #include "panel/panel_tool_host.h"
 #include "platform/port_map.h"

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,16 @@
 #include "platform/serial_port.h"
 #include "radio/radio_link.h"
 #include "radio/radio_state.h"
+#include "setup/network_setup_file.h"
 
 namespace tolvane {
 
 class FrmTolvane;
 class CatBridge;
+class RigEndpoint;
+namespace cat {
+class RigctlServer;
+}
 class StatusDisplay;
 struct PanelAreas;
 class PanelToolHost;
@@ -53,6 +59,7 @@ struct ProgramHooks {
     std::function<void()> openPortSetup;
     std::function<void()> openAudioSetup;
     std::function<void()> openCatSetup;
+    std::function<void()> openNetworkSetup;
     // Routines of the transmit controls the loop calls when they exist: the
     // push-to-talk run for the external switch, and switching a running TUNE
     // or XMT off whose button was disabled.
@@ -107,6 +114,17 @@ class Controller {
     RadioLink& link() { return link_; }
     CatBridge& cat() { return *cat_; }
 
+    // The network rig control endpoint: --rigctld turns it on at start-up
+    // whatever "NetworkSetup.txt" says (main() sets it before run()).
+    std::optional<ListenEndpoint> rigctldOption;
+    // Starts, moves or stops the endpoint; a failure to listen is said on
+    // the information line.
+    void applyNetworkSettings(const NetworkSettings& settings);
+    // The endpoint's settings in force (the Network Setup dialog opens on them).
+    const NetworkSettings& networkSettings() const { return network_; }
+    // The port the endpoint listens on; 0 when it does not listen.
+    int rigctlPort() const;
+
   private:
     Stage prepare();
     Stage openPort();
@@ -125,6 +143,9 @@ class Controller {
     Stage openingStepFromLoop();
     Stage afterStatus();  // R1 -> REMOTE, R0 -> LOCAL, otherwise none
     void dispatchRequests(Stage& next, bool& leave);
+    void setUpRigControl();
+    void serveRigRequests();
+    void closeRigControl();
     void detectFirmware(bool local);  // from the status markers; its caption
 
     // --- port opening ---
@@ -177,6 +198,9 @@ class Controller {
     std::unique_ptr<PanelAreas> areas_;
     std::unique_ptr<CatBridge> cat_;
     std::unique_ptr<PanelToolHost> toolHost_;  // the main window as the tool windows see it
+    std::unique_ptr<RigEndpoint> rig_;
+    std::unique_ptr<cat::RigctlServer> rigctl_;
+    NetworkSettings network_;
     Stage stage_ = Stage::Prepare;
     bool ending_ = false;
 };

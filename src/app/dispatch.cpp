@@ -86,6 +86,7 @@ void Controller::dispatchRequests(Stage& next, bool& leave) {
                 break;
             case Served::ByCatBridge:
                 if (cat_->reqCat) cat_->CatCmd();
+                serveRigRequests();  // the network endpoint's sets, beside the CAT bridge's
                 break;
             case Served::PortReopen:
                 if (!(req.*row.flag)) break;
@@ -167,6 +168,9 @@ void Controller::connectHandlers() {
         if (hooks.openAudioSetup) hooks.openAudioSetup();
     });
     layout.onMenu(MenuEntry::CatSetup, [this] { mnuCATSetup_Click(); });
+    layout.onMenu(MenuEntry::NetworkSetup, [this] {
+        if (hooks.openNetworkSetup) hooks.openNetworkSetup();
+    });
     layout.onMenu(MenuEntry::HelpAbout, [this] { mnuHelpAbout_Click(); });
     layout.onMenu(MenuEntry::HelpTolvane, [this] { mnuHelpTolvane_Click(); });
     layout.onMenu(MenuEntry::ScanBands, [this] { mnuScanBands_Click(); });

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,16 +19,33 @@
 #include "platform/instance_lock.h"
 #include "platform/posix_serial_port.h"
 #include "platform/termination.h"
+#include "setup/network_setup_file.h"
 
 using namespace tolvane;
 
+namespace {
+
+// The network rig control endpoint --rigctld asks for (nothing without the
+// option). A value that is no ADDRESS:PORT makes the command line faulty,
+// before the working folder is entered.
+std::optional<ListenEndpoint> rigctldEndpoint(CommandLine& cl) {
+    if (cl.action != CommandLine::Action::Run || !cl.rigctld) return std::nullopt;
+    std::optional<ListenEndpoint> endpoint = parseListenEndpoint(cl.rigctldValue);
+    if (!endpoint) {
+        cl.action = CommandLine::Action::Error;
+        cl.error = "option \"--rigctld\": not an ADDRESS:PORT: \"" + cl.rigctldValue + "\"";
+    }
+    return endpoint;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     // --help, --version and the working folder before any window or file.
-    // cl.rigctld and cl.rigctldValue carry the network endpoint asked for on
-    // the command line to whatever opens it.
     const std::vector<std::string> args(argv + 1, argv + argc);
     const char* home = std::getenv("HOME");
-    const CommandLine cl = parseCommandLine(args, QtOptions::Skip);
+    CommandLine cl = parseCommandLine(args, QtOptions::Skip);
+    const std::optional<ListenEndpoint> rigctld = rigctldEndpoint(cl);
     if (const int rc = runEarlyOptions(cl, home ? home : "", stdout, stderr); rc >= 0) return rc;
 
     QApplication app(argc, argv);
@@ -48,6 +66,7 @@ int main(int argc, char** argv) {
     FrmTolvane form;
     RealShell shell(&form, radio, cat);
     Controller c(form, shell, clock, radio, cat);
+    c.rigctldOption = rigctld;
 
     c.hooks.anotherInstance = [&lock] {
         if (lock.acquire()) return false;

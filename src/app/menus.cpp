@@ -3,11 +3,13 @@
 // returns.
 #include "app/controller.h"
 #include "app/setup_results.h"
+#include "cat/cat_bridge.h"
 #include "panel/frm_tolvane.h"
 #include "platform/handshake.h"
 #include "platform/port_map.h"
 #include "setup/frm_audio_setup.h"
 #include "setup/frm_cat_setup.h"
+#include "setup/frm_network_setup.h"
 #include "setup/frm_port_setup.h"
 
 namespace tolvane {
@@ -33,10 +35,22 @@ void Controller::installSetupDialogs() {
         takePortSetup(dlg.applied(), set, req, st.gExtPttEnabled);
     };
     hooks.openCatSetup = [this, report, device] {
-        FrmCATSetup dlg(livePort(catPort_), catPortSettings(set), hooks.comPortAvailable, device,
-                        report, ".", &form_);
+        CatPortSettings current = catPortSettings(set);
+        current.ts2000Answers = cat_->ts2000Answers;
+        FrmCATSetup dlg(livePort(catPort_), current, hooks.comPortAvailable, device, report, ".",
+                        &form_);
         shell_.showModal(dlg);
         takeCatSetup(dlg.applied(), set);
+        if (dlg.applied()) cat_->ts2000Answers = dlg.applied()->ts2000Answers;
+    };
+    hooks.openNetworkSetup = [this, report] {
+        FrmNetworkSetup dlg(network_, &form_);
+        shell_.showModal(dlg);
+        if (!dlg.applied()) return;
+        // Kept for the next start; the endpoint follows at once either way.
+        WriteResult saved = writeNetworkSetupFile(kNetworkSetupFileName, *dlg.applied());
+        if (!saved.ok) report(saveErrorText(kNetworkSetupFileName, saved));
+        applyNetworkSettings(*dlg.applied());
     };
     hooks.openAudioSetup = [this, report] {
         AudioReports r{st.gSourceReport, st.gPttEnReport, st.gLocRemReport};

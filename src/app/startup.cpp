@@ -83,6 +83,8 @@ Controller::Stage Controller::prepare() {
             }
         }
     });
+    // The network rig control endpoint and the TS-2000 answers.
+    tryStep([&] { setUpRigControl(); });
     // Radio port settings.
     tryStep([&] {
         display.reportError("Opening " + folderPath() + kPortSetupFileName + " File.. ");
@@ -259,6 +261,7 @@ void Controller::form_queryUnload(int, int) {
         radioPort_.close();
     } catch (const std::exception&) {
     }
+    closeRigControl();
     // The CAT port.
     try {
         if (catPort_.isOpen()) catPort_.close();

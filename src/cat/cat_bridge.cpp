@@ -1,6 +1,8 @@
 // The CAT bridge: CAT port event handler and the CatCmd action routine.
 #include "cat/cat_bridge.h"
 
+#include "cat/cat_ts2000.h"
+
 #include <algorithm>
 #include <array>
 #include <limits>
@@ -63,7 +65,9 @@ void CatBridge::receive() {
     lineCount_ = 0;
     lineActive_ = link_.clock().now();
     panel_.showCatInput(gCatInput);
-    for (cat::CatAction& action : cat::parseCatInput(input_, gCatInput)) queue(std::move(action));
+    bool ts2000 = ts2000Answers && rig != nullptr;
+    for (cat::CatAction& action : cat::parseCatInput(input_, gCatInput, ts2000))
+        queue(std::move(action));
     reqCat = true;
 }
 
@@ -80,7 +84,9 @@ void CatBridge::queue(cat::CatAction action) {
 }
 
 bool CatBridge::waitsForHeartbeat(const cat::CatAction& action) {
-    if (action.isQuery() || !heartbeatDueIn) return false;
+    // Queries and keying requests take no radio time here.
+    if (action.isQuery() || action.kind == cat::CatAction::Kind::PttSet || !heartbeatDueIn)
+        return false;
     double takes = action.kind == cat::CatAction::Kind::FreqSet ? kFreqSetTime : kModeSetTime;
     return heartbeatDueIn() < takes;
 }
@@ -146,6 +152,16 @@ double CatBridge::nextWorkIn() {
     return next;
 }
 
+void CatBridge::answer(const std::string& text) {
+    panel_.showCatOutput(text);
+    try {
+        port_.write(text);
+    } catch (const PortError&) {
+        // A closed or vanished CAT port loses the answer, as the radio
+        // transport loses a command.
+    }
+}
+
 void CatBridge::apply(const cat::CatAction& action) {
     using Kind = cat::CatAction::Kind;
     switch (action.kind) {
@@ -153,15 +169,8 @@ void CatBridge::apply(const cat::CatAction& action) {
         case Kind::ModeQuery: {
             std::string preset =
                 action.kind == Kind::ModeQuery ? panel_.digitalMode() : std::string();
-            std::optional<std::string> answer = cat::catAnswer(action, link_.state(), preset);
-            if (!answer) return;  // nothing valid to report: the radio stays silent
-            panel_.showCatOutput(*answer);
-            try {
-                port_.write(*answer);
-            } catch (const PortError&) {
-                // A closed or vanished CAT port loses the answer, as the radio
-                // transport loses a command.
-            }
+            std::optional<std::string> text = cat::catAnswer(action, link_.state(), preset);
+            if (text) answer(*text);  // nothing valid to report: the radio stays silent
             return;
         }
         case Kind::FreqSet:
@@ -169,6 +178,19 @@ void CatBridge::apply(const cat::CatAction& action) {
             return;
         case Kind::ModeSet:
             link_.SetMode(action.value);
+            return;
+        case Kind::PttSet:
+            if (rig != nullptr) {
+                cat::RigRequest request;
+                request.kind = cat::RigRequest::Kind::Ptt;
+                request.on = action.value == "1";
+                rig->request(request);  // a refused keying leaves the radio receiving
+            }
+            return;
+        default:
+            if (rig == nullptr) return;
+            if (std::optional<std::string> text = cat::ts2000Answer(action, rig->snapshot()))
+                answer(*text);
             return;
     }
 }

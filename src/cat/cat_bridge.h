@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cat/cat_dialect.h"
+#include "cat/rig_control.h"
 #include "platform/serial_port.h"
 #include "radio/radio_link.h"
 
@@ -85,6 +86,14 @@ class CatBridge {
     // heartbeat runs (the default, and under local control).
     std::function<double()> heartbeatDueIn;
 
+    // TS-2000 compatible answers (CAT Setup, off by default): with them on
+    // and `rig` given, the bridge also answers ID, IF, FB, FR, FT, AI and
+    // PS from the panel's snapshot and hands TX and RX to `rig` as keying
+    // requests for the XMT path. Commands received while they are off stay
+    // ignored, as the dialect has it.
+    bool ts2000Answers = false;
+    cat::RigControl* rig = nullptr;
+
     // Most commands waiting for CatCmd.
     static constexpr std::size_t kMaxPending = 32;
     // Quiet time of the CAT line that ends a split command.
@@ -113,6 +122,7 @@ class CatBridge {
     void receive();
     void queue(cat::CatAction action);
     void apply(const cat::CatAction& action);
+    void answer(const std::string& text);
     // True when the set may not start yet: the heartbeat falls due first.
     bool waitsForHeartbeat(const cat::CatAction& action);
     int waitingOnLine();

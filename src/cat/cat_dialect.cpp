@@ -27,6 +27,16 @@ std::optional<std::string> modeArgument(std::string_view rest) {
     return modeCodeForDigit(rest[0]);
 }
 
+std::optional<std::string> unkeyArgument(std::string_view) {
+    return std::string("0");
+}
+// "TX0" (microphone), "TX1" (data) and "TX2" key like "TX".
+std::optional<std::string> transmitArgument(std::string_view rest) {
+    if (rest.empty() || (rest.size() == 1 && rest[0] >= '0' && rest[0] <= '2'))
+        return std::string("1");
+    return std::nullopt;
+}
+
 }  // namespace
 
 const std::array<CatShape, 4> kCatShapes = {{
@@ -34,6 +44,18 @@ const std::array<CatShape, 4> kCatShapes = {{
     {"frequency set", "FA000", 7, 8, CatAction::Kind::FreqSet, frequencyArgument},
     {"mode query", "MD", 0, 0, CatAction::Kind::ModeQuery, noArgument},
     {"mode set", "MD", 1, 1, CatAction::Kind::ModeSet, modeArgument},
+}};
+
+const std::array<CatShape, 9> kTs2000Shapes = {{
+    {"identity query", "ID", 0, 0, CatAction::Kind::IdQuery, noArgument},
+    {"status query", "IF", 0, 0, CatAction::Kind::StatusQuery, noArgument},
+    {"VFO B query", "FB", 0, 0, CatAction::Kind::VfoBQuery, noArgument},
+    {"receive VFO query", "FR", 0, 0, CatAction::Kind::RxVfoQuery, noArgument},
+    {"transmit VFO query", "FT", 0, 0, CatAction::Kind::TxVfoQuery, noArgument},
+    {"auto information query", "AI", 0, 0, CatAction::Kind::AutoInfoQuery, noArgument},
+    {"power query", "PS", 0, 0, CatAction::Kind::PowerQuery, noArgument},
+    {"transmit", "TX", 0, 1, CatAction::Kind::PttSet, transmitArgument},
+    {"receive", "RX", 0, 0, CatAction::Kind::PttSet, unkeyArgument},
 }};
 
 const std::array<CatDigitalDigit, 3> kCatDigitalDigits = {{
@@ -56,14 +78,26 @@ std::optional<char> answerDigit(std::string_view modeReport, std::string_view di
     return mapping::catDigitOfMode(modeReport);
 }
 
-std::optional<CatAction> parseCatCommand(std::string_view command) {
-    for (const CatShape& shape : kCatShapes) {
+namespace {
+
+template <std::size_t N>
+std::optional<CatAction> matchShape(const std::array<CatShape, N>& shapes,
+                                    std::string_view command) {
+    for (const CatShape& shape : shapes) {
         if (!command.starts_with(shape.prefix)) continue;
         std::string_view rest = command.substr(shape.prefix.size());
         if (rest.size() < shape.minRest || rest.size() > shape.maxRest) continue;
         if (std::optional<std::string> value = shape.argument(rest))
             return CatAction{shape.kind, std::move(*value)};
     }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<CatAction> parseCatCommand(std::string_view command, bool ts2000) {
+    if (std::optional<CatAction> action = matchShape(kCatShapes, command)) return action;
+    if (ts2000) return matchShape(kTs2000Shapes, command);
     return std::nullopt;
 }
 
@@ -78,8 +112,9 @@ std::optional<std::string> catAnswer(const CatAction& action, const RadioState& 
             if (std::optional<char> digit = answerDigit(state.gModeReport, digitalPreset))
                 return std::string("MD") + *digit + ";";
             return std::nullopt;
-        case CatAction::Kind::FreqSet:
-        case CatAction::Kind::ModeSet:
+        default:
+            // Sets have no answer; the TS-2000 queries answer from the panel
+            // snapshot (ts2000Answer).
             break;
     }
     return std::nullopt;
@@ -111,10 +146,11 @@ std::vector<std::string> CatInputBuffer::feed(std::string_view received) {
     return commands;
 }
 
-std::vector<CatAction> parseCatInput(CatInputBuffer& input, std::string_view received) {
+std::vector<CatAction> parseCatInput(CatInputBuffer& input, std::string_view received,
+                                     bool ts2000) {
     std::vector<CatAction> actions;
     for (const std::string& command : input.feed(received))
-        if (std::optional<CatAction> action = parseCatCommand(command))
+        if (std::optional<CatAction> action = parseCatCommand(command, ts2000))
             actions.push_back(std::move(*action));
     return actions;
 }

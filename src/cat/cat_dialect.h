@@ -21,11 +21,22 @@ struct CatAction {
         FreqSet,    // "FA000" + digits: tune the radio; value = seven digits, 10 Hz units
         ModeQuery,  // "MD": answer the mode digit
         ModeSet,    // "MD" + digit: change the mode; value = radio mode code "M1".."M4"
+        // The TS-2000 compatible answers (only when they are turned on):
+        IdQuery,        // "ID": the radio's identity
+        StatusQuery,    // "IF": the 38-character status
+        VfoBQuery,      // "FB": the VFO B frequency
+        RxVfoQuery,     // "FR": the receive VFO
+        TxVfoQuery,     // "FT": the transmit VFO
+        AutoInfoQuery,  // "AI": automatic information (always off)
+        PowerQuery,     // "PS": power status
+        PttSet,         // "TX" / "RX": key or unkey through XMT; value "1" or "0"
     };
     Kind kind;
     std::string value;
 
-    bool isQuery() const { return kind == Kind::FreqQuery || kind == Kind::ModeQuery; }
+    bool isQuery() const {
+        return kind != Kind::FreqSet && kind != Kind::ModeSet && kind != Kind::PttSet;
+    }
     friend bool operator==(const CatAction&, const CatAction&) = default;
 };
 
@@ -68,9 +79,13 @@ std::optional<std::string> modeCodeForDigit(char digit);
 // mode report; a mode report outside the table gives nothing.
 std::optional<char> answerDigit(std::string_view modeReport, std::string_view digitalPreset);
 
+// The TS-2000 commands answered beside the dialect when the operator turns
+// the compatible answers on; the dialect's own rows are tried first.
+extern const std::array<CatShape, 9> kTs2000Shapes;
+
 // The action of one command (text between two ";", without them), or nothing
-// when the command fits no shape.
-std::optional<CatAction> parseCatCommand(std::string_view command);
+// when the command fits no shape. `ts2000` adds the TS-2000 rows.
+std::optional<CatAction> parseCatCommand(std::string_view command, bool ts2000 = false);
 
 // The answer to a query from the current radio state, or nothing when the
 // state holds no valid value to report (no answer is then written). Set
@@ -104,7 +119,8 @@ class CatInputBuffer {
 
 // The commands of a receive as actions in order; commands that fit no shape
 // are left out.
-std::vector<CatAction> parseCatInput(CatInputBuffer& input, std::string_view received);
+std::vector<CatAction> parseCatInput(CatInputBuffer& input, std::string_view received,
+                                     bool ts2000 = false);
 
 // What serving a receive produces: the answers for the CAT port, each written
 // on its own, and the set requests for the radio, both in command order.

@@ -27,6 +27,13 @@ std::string CatFrame::digitalMode() {
     return caption(form_.ui->cmbDig);
 }
 
+bool CatFrame::selectDigitalMode(const std::string& preset) {
+    int index = form_.ui->cmbDig->findText(QString::fromStdString(preset));
+    if (index < 0) return false;
+    form_.ui->cmbDig->setCurrentIndex(index);
+    return true;
+}
+
 void CatFrame::showCatInput(const std::string& t) {
     setCaption(form_.ui->txtInCat, printable(t));
 }

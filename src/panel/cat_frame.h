@@ -23,6 +23,9 @@ class CatFrame final : public CatPanel {
     void showNoCatPort();
     // Both CAT boxes empty (the port was opened again).
     void clearCatText();
+    // Shows `preset` in the digital mode box; false when the box has no such
+    // entry (the box is left as it was).
+    bool selectDigitalMode(const std::string& preset);
 
   private:
     FrmTolvane& form_;

@@ -39,6 +39,9 @@ void PanelLayout::onMenu(MenuEntry entry, std::function<void()> handler) {
         case MenuEntry::CatSetup:
             action = ui->mnuCATSetup;
             break;
+        case MenuEntry::NetworkSetup:
+            action = ui->mnuNetworkSetup;
+            break;
         case MenuEntry::HelpAbout:
             action = ui->mnuHelpAbout;
             break;

@@ -19,6 +19,7 @@ enum class MenuEntry {
     PortSetup,
     AudioSetup,
     CatSetup,
+    NetworkSetup,
     HelpAbout,
     HelpTolvane,
     ScanBands,

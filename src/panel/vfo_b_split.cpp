@@ -45,6 +45,32 @@ bool VfoBSplit::splitOn() const {
     return caption(w_.lblSplit) == kSplitOn;
 }
 
+std::string VfoBSplit::vfoBModeCode() const {
+    return std::string(mapping::codeOf(mapping::kModes, caption(w_.cmbVFOBMode)).value_or(""));
+}
+
+void VfoBSplit::setVfoB(const std::string& digits) {
+    if (digits.size() != w_.cmdVFOB.size()) return;
+    for (size_t i = 0; i < w_.cmdVFOB.size(); ++i)
+        setCaption(w_.cmdVFOB[i], std::string(1, digits[i]));
+}
+
+void VfoBSplit::setVfoBMode(const std::string& modeCode) {
+    if (auto text = mapping::captionOf(mapping::kModes, modeCode))
+        setCaption(w_.cmbVFOBMode, std::string(*text));
+}
+
+void VfoBSplit::selectTxVfo(int index) {
+    if (index != 0 && index != 1) return;
+    QRadioButton* opt = w_.optTXVFO[static_cast<size_t>(index)];
+    // Checking the option runs its click handling; one already checked is
+    // handled as a click on it would be.
+    if (opt->isChecked())
+        optTXVFO_Click(index);
+    else
+        opt->setChecked(true);
+}
+
 void VfoBSplit::cmdVFOB_MouseDown(int index, int button) {
     // A second press while the loop runs frees the handler; the running
     // loop goes on until its release.

@@ -52,6 +52,14 @@ class VfoBSplit {
     // "F" followed by the seven VFO B captions.
     std::string vfoBText() const;
     bool splitOn() const;
+    // The radio mode code ("M1".."M4") of cmbVFOBMode; empty when it shows none.
+    std::string vfoBModeCode() const;
+    // Station software's sets, served by the main loop: the seven VFO B
+    // digits (10 Hz units), the VFO B mode code, and the transmit VFO
+    // chosen as with a click (0 TXA, 1 TXB).
+    void setVfoB(const std::string& digits);
+    void setVfoBMode(const std::string& modeCode);
+    void selectTxVfo(int index);
 
     static constexpr const char* kSplitOn = "Split On";
     static constexpr const char* kSplitOff = "Split Off";

@@ -1,8 +1,10 @@
 // The CAT Setup dialog: copies its controls to and from a CatSetupForm.
 #include "setup/frm_cat_setup.h"
 
+#include <QCheckBox>
 #include <QPushButton>
 
+#include "setup/cat_setup_extras.h"
 #include "ui_frmCATSetup.h"
 
 namespace tolvane {
@@ -30,7 +32,9 @@ FrmCATSetup::FrmCATSetup(const LivePort& catPort, const CatPortSettings& current
             &FrmCATSetup::cmdSavePortSettings_Click);
 
     // Opening reads the live CAT port, not the file.
-    showForm(catSetupOnOpen(catPort, availablePorts()));
+    CatSetupForm shown = catSetupOnOpen(catPort, availablePorts());
+    shown.ts2000Answers = current.ts2000Answers;
+    showForm(shown);
 }
 
 FrmCATSetup::~FrmCATSetup() {
@@ -44,6 +48,7 @@ CatSetupForm FrmCATSetup::form() const {
     form.bits = setupui::comboText(ui->cmbBits);
     form.rigList = setupui::comboItems(ui->cmbRigType);
     form.rigType = setupui::comboText(ui->cmbRigType);
+    form.ts2000Answers = ui->chkTs2000->isChecked();
     return form;
 }
 
@@ -55,6 +60,7 @@ void FrmCATSetup::showForm(const CatSetupForm& form) {
     showPortControls(form);
     setupui::setCombo(ui->cmbBits, form.bitsList, form.bits);
     setupui::setCombo(ui->cmbRigType, form.rigList, form.rigType);
+    ui->chkTs2000->setChecked(form.ts2000Answers);
 }
 
 void FrmCATSetup::ListAvailablePorts() {
@@ -77,11 +83,15 @@ void FrmCATSetup::cmdLoadPortSettings_Click() {
     if (!values) return;  // missing or short file: the dialog keeps what it shows
     CatSetupForm shown = form();
     loadCatSetupForm(shown, *values);
+    // A file without the TS-2000 line (an older one) loads them off.
+    shown.ts2000Answers = readCatSetupExtras(filePath()).ts2000Answers;
     showForm(shown);
 }
 
 void FrmCATSetup::cmdSavePortSettings_Click() {
-    reportSaveError(kCatSetupFileName, writeCatSetupFile(filePath(), catSetupSaveOf(form())));
+    CatSetupForm shown = form();
+    reportSaveError(kCatSetupFileName, writeCatSetupFile(filePath(), catSetupSaveOf(shown),
+                                                         CatSetupExtras{shown.ts2000Answers}));
 }
 
 }  // namespace tolvane

@@ -146,6 +146,7 @@ CatPortSettings applyCatSetup(const CatSetupForm& form, const CatPortSettings& c
     if (form.handshake != kNoHandshakeOption)
         applied.handshake = std::string(handshakeNameForIndex(form.handshake));
     applied.port = form.port;
+    applied.ts2000Answers = form.ts2000Answers;
     return applied;
 }
 

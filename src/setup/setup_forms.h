@@ -35,6 +35,8 @@ struct CatPortSettings {
     std::string port;       // gCatPort
     std::string settings;   // gCatSettings
     std::string handshake;  // gCatHandshake
+    // The CAT bridge also answers as a TS-2000 does (line 9 of CATSetup.txt).
+    bool ts2000Answers = false;
 
     bool operator==(const CatPortSettings&) const = default;
 };
@@ -134,6 +136,7 @@ struct CatSetupForm : PortForm {
     std::string bits = kCatBitsItems[0];
     std::vector<std::string> rigList = kRigTypeItems;
     std::string rigType = kRigTypeItems[0];
+    bool ts2000Answers = false;  // "TS-2000 compatible answers"
 };
 
 // Opening: the probed ports. An open CAT port adds its number to the port list
@@ -150,8 +153,8 @@ void loadCatSetupForm(CatSetupForm& form, const CatSetupDialogValues& values);
 // What Save writes (no option selected saves "comNone").
 CatSetupSave catSetupSaveOf(const CatSetupForm& form);
 // Apply: settings = baud + "," + bits; handshake = the selected option's name
-// (the current one when none); port = port text. The program then opens the
-// CAT port again.
+// (the current one when none); port = port text; the TS-2000 answers from the
+// check box. The program then opens the CAT port again.
 CatPortSettings applyCatSetup(const CatSetupForm& form, const CatPortSettings& current);
 
 // ---------------------------------------------------------------- Audio Setup

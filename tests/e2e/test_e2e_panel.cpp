@@ -6,6 +6,8 @@
 #include <unistd.h>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -18,6 +20,7 @@ class TestE2ePanel : public QObject {
     void localMonitoringAndSigtermShutdown();
     void remoteHeartbeatSurvivesSilentRadio();
     void catBridgeOverPseudoTerminal();
+    void rigctlAgainstThePanel();
     void simulatorKilledAndBack();
     void simulatorBackOnAnotherDevice();
 
@@ -27,7 +30,7 @@ class TestE2ePanel : public QObject {
     // Kills the simulator and starts a new one on the same port number;
     // returns the new one's terminal.
     QString restartSimulator();
-    bool start(const QStringList& simArgs);
+    bool start(const QStringList& simArgs, const QStringList& panelArgs = {});
     // Waits until the simulator's trace shows `text` after position `from`.
     bool waitTrace(const QString& text, int timeoutMs, int from = 0);
     QString bin(const QString& name) const;
@@ -71,7 +74,7 @@ void TestE2ePanel::writePortSetup() {
     f.write("1\r\n9600,O,7,1\r\ncomNone\r\n0\r\n");
 }
 
-bool TestE2ePanel::start(const QStringList& simArgs) {
+bool TestE2ePanel::start(const QStringList& simArgs, const QStringList& panelArgs) {
     writePortSetup();
     sim_->setProgram(bin("tolvane-sim"));
     sim_->setArguments(QStringList{"--folder", dir_->path(), "--port", "1", "--trace"} + simArgs);
@@ -87,6 +90,7 @@ bool TestE2ePanel::start(const QStringList& simArgs) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     panel_->setProcessEnvironment(env);
+    panel_->setArguments(panelArgs);
     panel_->start();
     return panel_->waitForStarted(3000);
 }
@@ -265,6 +269,44 @@ void TestE2ePanel::catBridgeOverPseudoTerminal() {
     QCOMPARE(ask("FA;MD;", 2), QByteArray("FA00007074000;MD2;"));
     QCOMPARE(ask("ID;IF;", 0), QByteArray());
     ::close(master);
+}
+
+// Hamlib's rigctl (NET rigctl, model 2) against the running panel's
+// endpoint: reads answer from the radio, sets reach the simulated radio.
+void TestE2ePanel::rigctlAgainstThePanel() {
+    const QString rigctl = QStandardPaths::findExecutable("rigctl");
+    if (rigctl.isEmpty()) QSKIP("rigctl is not installed (Debian package libhamlib-utils)");
+    int port = 0;
+    {
+        QTcpServer probe;  // a port nothing listens on just now
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    QVERIFY(start({"--firmware", "v601"}, {"--rigctld=127.0.0.1:" + QString::number(port)}));
+    QVERIFY2(waitTrace("panel> G00", 10000), qPrintable(trace_));
+    auto run = [&](const QStringList& command) {
+        QProcess p;
+        p.start(rigctl,
+                QStringList{"-m", "2", "-r", "127.0.0.1:" + QString::number(port)} + command);
+        if (!p.waitForFinished(20000)) {
+            p.kill();
+            p.waitForFinished(2000);
+            return QString("<timeout>");
+        }
+        return QString::fromLatin1(p.readAllStandardOutput());
+    };
+    QCOMPARE(run({"f"}), QString("14074000\n"));
+    QCOMPARE(run({"m"}), QString("USB\n2400\n"));
+    int from = trace_.size();
+    QCOMPARE(run({"F", "7074000"}), QString());
+    QVERIFY2(waitTrace("panel> F0707400", 3000, from), qPrintable(trace_.mid(from)));
+    QCOMPARE(run({"f"}), QString("7074000\n"));
+    QCOMPARE(run({"s"}), QString("0\nVFOA\n"));
+    QCOMPARE(run({"S", "1", "VFOB", "I", "7080000", "s", "i"}), QString("1\nVFOB\n7080000\n"));
+    from = trace_.size();
+    QCOMPARE(run({"M", "LSB", "0", "f"}), QString("7074000\n"));
+    QVERIFY2(waitTrace("panel> M", 3000, from), qPrintable(trace_.mid(from)));
+    QCOMPARE(run({"m"}), QString("LSB\n2400\n"));
 }
 
 QTEST_GUILESS_MAIN(TestE2ePanel)

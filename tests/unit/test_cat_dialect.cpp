@@ -27,8 +27,10 @@ QString describe(const CatAction& a) {
             return "query FA";
         case CatAction::Kind::ModeQuery:
             return "query MD";
+        default:
+            return "TS-2000 " + QString::number(static_cast<int>(a.kind)) + " " +
+                   QString::fromStdString(a.value);
     }
-    return {};
 }
 
 QStringList toList(const std::vector<std::string>& v) {

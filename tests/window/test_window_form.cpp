@@ -475,6 +475,9 @@ class TestWindowForm : public QObject {
         QTest::newRow("mnuCATSetup") << "mnuSetup"
                                      << "Setup"
                                      << "CAT Setup" << true;
+        QTest::newRow("mnuNetworkSetup") << "mnuSetup"
+                                         << "Setup"
+                                         << "Network Setup" << true;
         QTest::newRow("mnuChannelSetup") << "mnuSetup"
                                          << "Setup"
                                          << "Channels" << true;
