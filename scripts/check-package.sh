@@ -46,6 +46,13 @@ check_field Version 0.962b
 check_field Section hamradio
 check_field Recommends xdg-utils
 check_field Suggests "libhamlib-utils, socat"
+# The summary line, then the paragraph under it (not the summary again).
+description=$(field Description)
+if [ "$(sed -n 1p <<<"$description")" != "control panel for the Tolvane HF transceiver" ] ||
+    [ "$(sed -n 2p <<<"$description")" != " One window shows and sets the radio's front panel over its RS-232 line;" ]; then
+    echo "control field Description: \"$description\""
+    failed=1
+fi
 depends=$(field Depends)
 for need in qt6-qpa-plugins libqt6widgets6 libqt6gui6 libqt6core6 libc6; do
     if ! grep -qE "(^|, )$need( |,|$)" <<<"$depends"; then
