@@ -84,7 +84,10 @@ bool AmplifierControl::tuneTimedOut() {
 }
 
 bool AmplifierControl::stopTuneWhereNotPermitted() {
-    if (!c_.ps.gAmpTuning || c_.display.IsInBand(c_.st.gFreqReport)) return false;
+    // An amplifier that left operate (its TUN button disabled) no longer
+    // tunes: the key is not held for it until the time-out.
+    if (!c_.ps.gAmpTuning || (c_.display.IsInBand(c_.st.gFreqReport) && c_.st.gAmpReport == "O4"))
+        return false;
     c_.ps.gAmpTuning = false;
     c_.st.gSyncChar = "U";
     c_.link.gSendSync("U");

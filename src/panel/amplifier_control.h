@@ -44,7 +44,8 @@ class AmplifierControl {
     // The main loop's watch over a running tune cycle: true when it was
     // cancelled. The cycle is cancelled after more than kTuneTimeout seconds
     // ("Timeout: Tune Cancelled"; the caller then asks for the status), or
-    // at once when the radio's frequency is not permitted ("Tune Cancelled").
+    // at once when the radio's frequency is not permitted or the amplifier
+    // left operate ("Tune Cancelled").
     bool tuneTimedOut();
     bool stopTuneWhereNotPermitted();
 

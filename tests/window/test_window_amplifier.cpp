@@ -24,6 +24,8 @@ class TestWindowAmplifier : public QObject {
     void tuneRefusedOutOfBand();
     void tuneCancelledWhenMovedOutOfBand();
     void tunedReportKeepsOtherTransmissions();
+    void tuneCancelledWhenLeavingOperate();
+    void closedWhileTuningLeavesTheRadioUnkeyed();
     void controlsCarryTheirCaptions();
 };
 
@@ -230,6 +232,38 @@ void TestWindowAmplifier::tunedReportKeepsOtherTransmissions() {
     QVERIFY(!k->h.c->state().ps.gAmpTuning);
     k->click(k->h.ui()->cmdXmit, 0.5);
     QVERIFY(!k->keyed());
+}
+
+// The amplifier put in standby while it tunes: its TUN button is disabled,
+// so the cycle is cancelled at once instead of keying until the time-out.
+void TestWindowAmplifier::tuneCancelledWhenLeavingOperate() {
+    auto k = ampPanel(4, 2);
+    k->h.model.tuneStepSeconds = 1000.0;
+    k->click(k->h.ui()->cmdTuneAmp, 0.5);
+    QVERIFY(k->keyed());
+    k->click(k->h.ui()->cmdAmpOpr, 1.0);
+    QCOMPARE(k->h.cap(k->h.ui()->lblAmpOpStby), std::string("Standby"));
+    QVERIFY(!k->h.ui()->cmdTuneAmp->isEnabled());
+    QVERIFY(!k->h.c->state().ps.gAmpTuning);
+    QCOMPARE(k->info(), std::string(AmplifierControl::kCancelled));
+    k->h.runFor(0.5);
+    QVERIFY(!k->keyed());
+}
+
+// The window closed on the pass that started a tune cycle (its "K" went
+// out by itself, before the heartbeat took it over): the radio is unkeyed.
+void TestWindowAmplifier::closedWhileTuningLeavesTheRadioUnkeyed() {
+    auto k = ampPanel(4, 2);
+    k->h.model.tuneStepSeconds = 1000.0;
+    QTest::mouseClick(k->h.ui()->cmdTuneAmp, Qt::LeftButton);
+    k->h.c->runUntil([] { return false; }, 1);
+    QVERIFY(k->keyed());
+    k->h.c->form_queryUnload(0, 0);
+    QVERIFY(k->h.shell.ended);
+    QVERIFY(!k->keyed());
+    const auto t = k->texts();
+    QCOMPARE(std::vector<std::string>(t.end() - 2, t.end()),
+             (std::vector<std::string>{"U", "G00\n"}));
 }
 
 void TestWindowAmplifier::controlsCarryTheirCaptions() {

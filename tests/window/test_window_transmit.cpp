@@ -29,6 +29,7 @@ class TestWindowTransmit : public QObject {
     void tuneRestoresModeAndSideTone();
     void tuneRestoreGivesUp();
     void tuneAndXmitExcludeEachOther();
+    void tuneRefusedOutOfBand();
     void guardStopsKeyedOutOfBand_data();
     void guardStopsKeyedOutOfBand();
     void keyingRequestsDroppedAfterRestart();
@@ -395,6 +396,24 @@ void TestWindowTransmit::tuneAndXmitExcludeEachOther() {
     QCOMPARE(k.h.shell.beeps, k.beeps + 2);
     QCOMPARE(k.h.cap(k.h.ui()->cmdXmit), std::string(TransmitControl::kXmitOn));
     QVERIFY(!k.h.c->state().ps.gXmtOn);
+}
+
+// A TUNE click queued before the band check of the next pass: the radio
+// is neither switched to AME nor keyed outside the bands; the system beep.
+// With split on, TUNE still tests the radio's own frequency, not VFO B.
+void TestWindowTransmit::tuneRefusedOutOfBand() {
+    Keying k(Firmware::V601, "0740000", 1);
+    QVERIFY(k.ok);
+    QVERIFY(k.splitOn("0715000"));
+    k.h.c->state().req.reqTune = true;
+    k.h.runFor(2.0);
+    QCOMPARE(k.h.shell.beeps, k.beeps + 1);
+    QCOMPARE(k.h.model.state.mode, 1);
+    QVERIFY(!k.keyed());
+    QCOMPARE(findWrite(k.written(), "K"), -1L);
+    QCOMPARE(wire(commandsSince(k.h, k.mark)), QString());
+    QCOMPARE(k.h.cap(k.h.ui()->cmdTune), std::string(TransmitControl::kTuneOn));
+    QVERIFY(!k.h.c->state().req.reqTune);
 }
 
 void TestWindowTransmit::guardStopsKeyedOutOfBand_data() {
