@@ -33,6 +33,8 @@ class TestWindowTransmit : public QObject {
     void guardStopsKeyedOutOfBand_data();
     void guardStopsKeyedOutOfBand();
     void keyingRequestsDroppedAfterRestart();
+    void closedWhileKeyedUnkeys_data();
+    void closedWhileKeyedUnkeys();
     void controlsCarryTheirCaptions();
 };
 
@@ -463,6 +465,26 @@ void TestWindowTransmit::keyingRequestsDroppedAfterRestart() {
     k.h.runFor(2.0);
     QVERIFY(!k.keyed());
     QCOMPARE(k.h.cap(k.h.ui()->cmdXmit), std::string(TransmitControl::kXmitOn));
+}
+
+void TestWindowTransmit::closedWhileKeyedUnkeys_data() {
+    QTest::addColumn<QString>("by");
+    QTest::newRow("XMT") << "xmit";
+    QTest::newRow("TUNE") << "tune";
+}
+
+// The window closed while XMT or TUNE holds the key: "U" before "G00".
+void TestWindowTransmit::closedWhileKeyedUnkeys() {
+    QFETCH(QString, by);
+    Keying k(Firmware::V601, "1407400", 1);
+    QVERIFY(k.ok);
+    k.click(by == "tune" ? k.h.ui()->cmdTune : k.h.ui()->cmdXmit, 2.0);
+    QVERIFY(k.keyed());
+    k.mark = k.h.radio.writes().size();
+    k.h.c->form_queryUnload(0, 0);
+    QVERIFY(k.h.shell.ended);
+    QCOMPARE(k.texts(), (std::vector<std::string>{"U", "G00\n"}));
+    QVERIFY(!k.keyed());
 }
 
 void TestWindowTransmit::controlsCarryTheirCaptions() {
