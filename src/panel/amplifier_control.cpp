@@ -64,8 +64,9 @@ void AmplifierControl::AmpTuneCmd() {
             setCaption(w_.lblAmpTuned, kTowardsOn);
             c_.ps.gAmpTuning = true;
             c_.ps.gAmpTuneStart = c_.link.clock().now();
-            c_.link.SendRadioCmd("K", false, kPause);
+            // Keyed before the key goes out (see TUNE): the shutdown unkeys.
             c_.st.gSyncChar = "K";
+            c_.link.SendRadioCmd("K", false, kPause);
         }
     }
     c_.req.reqAmpTune = false;

@@ -235,8 +235,10 @@ void TransmitControl::TuneCmd() {
             savedPttEn_ = c_.st.gPttEnReport;
             savedSource_ = c_.st.gSourceReport;
             c_.link.SetMode("M3");
-            c_.link.gSendSync("K");
+            // Keyed before the key goes out: a termination served inside the
+            // send's pause still finds the radio keyed and unkeys it.
             c_.st.gSyncChar = "K";
+            c_.link.gSendSync("K");
             setCaption(w_.cmdTune, kTuneOff);
             w_.cmdXmit->setEnabled(false);
         }

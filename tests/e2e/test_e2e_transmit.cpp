@@ -1,9 +1,9 @@
 // The real tolvane and tolvane-sim over a pseudo-terminal, in real time, on
 // a virtual X display: XMT (its access key) keys the simulated radio and
-// pressed again unkeys it; the panel ended by SIGTERM while XMT holds the key
-// leaves the radio unkeyed. The keys are pressed by xdotool as a person
-// would; the test skips itself where Xvfb or xdotool is not
-// installed.
+// pressed again unkeys it; the panel ended by SIGTERM while XMT holds the
+// key leaves the radio unkeyed, also when the signal comes just after TUNE
+// keyed. The keys are pressed by xdotool as a person would; the test skips
+// itself where Xvfb or xdotool is not installed.
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -16,6 +16,7 @@ class TestE2eTransmit : public QObject {
     void init();
     void cleanup();
     void xmitKeysAndSigtermUnkeys();
+    void sigtermJustAfterTuneKeysUnkeys();
 
   private:
     QString bin(const QString& name) const {
@@ -27,7 +28,7 @@ class TestE2eTransmit : public QObject {
     bool xdotool(const QStringList& args, QString* out = nullptr, int timeoutMs = 5000);
     bool waitTrace(const QString& text, int timeoutMs, int from = 0);
     static void stop(QProcess*& p);
-    bool pressXmit(const QString& window);
+    bool pressXmit(const QString& window, const char* key = "alt+x");
 
     QTemporaryDir* dir_ = nullptr;
     QProcess* x_ = nullptr;
@@ -149,9 +150,8 @@ bool TestE2eTransmit::waitTrace(const QString& text, int timeoutMs, int from) {
 }
 
 // XMT by its access key (Alt+X), as the operator may press it.
-bool TestE2eTransmit::pressXmit(const QString& window) {
-    return xdotool({"windowfocus", "--sync", window}) &&
-           xdotool({"key", "--window", window, "alt+x"});
+bool TestE2eTransmit::pressXmit(const QString& window, const char* key) {
+    return xdotool({"windowfocus", "--sync", window}) && xdotool({"key", "--window", window, key});
 }
 
 void TestE2eTransmit::xmitKeysAndSigtermUnkeys() {
@@ -198,6 +198,32 @@ void TestE2eTransmit::xmitKeysAndSigtermUnkeys() {
     QVERIFY2(unkey >= 0 && unkey < after.indexOf("panel> G00"),
              qPrintable(trace_.mid(std::max(0, from - 600))));
     QVERIFY2(after.lastIndexOf("radio> U") > after.lastIndexOf("radio> K"), qPrintable(after));
+}
+
+// TUNE (Alt+U) keys, and SIGTERM arrives while the key's send still pauses
+// (the program serves a termination inside its waits): still "U" first.
+void TestE2eTransmit::sigtermJustAfterTuneKeysUnkeys() {
+    QVERIFY2(startDisplay(), "the virtual X display did not start");
+    QVERIFY(startRadioAndPanel());
+    QVERIFY2(waitTrace("panel> U", 20000), qPrintable(trace_));
+    QString found;
+    QVERIFY(xdotool({"search", "--sync", "--onlyvisible", "--name", "Tolvane"}, &found, 10000));
+    const QString window = found.section('\n', 0, 0);
+    QVERIFY2(!window.isEmpty(), "the panel's window was not found");
+    int from = trace_.size();
+    QVERIFY(pressXmit(window, "alt+u"));
+    QVERIFY2(waitTrace("radio> K", 5000, from), qPrintable(trace_.mid(from)));
+    from = trace_.size();
+    ::kill(static_cast<pid_t>(panel_->processId()), SIGTERM);
+    QVERIFY(panel_->waitForFinished(5000));
+    QCOMPARE(panel_->exitCode(), 0);
+    QVERIFY2(waitTrace("panel> G00", 3000, from), qPrintable(trace_.mid(from)));
+    QTest::qWait(300);
+    trace_ += QString::fromLatin1(sim_->readAll());
+    const QString after = trace_.mid(from);
+    const int unkey = after.indexOf("panel> U");
+    QVERIFY2(unkey >= 0 && unkey < after.indexOf("panel> G00"), qPrintable(after));
+    QVERIFY2(after.contains("radio> U"), qPrintable(after));
 }
 
 QTEST_MAIN(TestE2eTransmit)

@@ -471,6 +471,7 @@ void TestWindowTransmit::closedWhileKeyedUnkeys_data() {
     QTest::addColumn<QString>("by");
     QTest::newRow("XMT") << "xmit";
     QTest::newRow("TUNE") << "tune";
+    QTest::newRow("TUNE after a TUNE cycle") << "tune twice";
 }
 
 // The window closed while XMT or TUNE holds the key: "U" before "G00".
@@ -478,7 +479,13 @@ void TestWindowTransmit::closedWhileKeyedUnkeys() {
     QFETCH(QString, by);
     Keying k(Firmware::V601, "1407400", 1);
     QVERIFY(k.ok);
-    k.click(by == "tune" ? k.h.ui()->cmdTune : k.h.ui()->cmdXmit, 2.0);
+    QPushButton* button = by.startsWith("tune") ? k.h.ui()->cmdTune : k.h.ui()->cmdXmit;
+    if (by == "tune twice") {
+        k.click(button, 2.0);
+        k.click(button, 8.0);
+        QVERIFY(!k.keyed());
+    }
+    k.click(button, 2.0);
     QVERIFY(k.keyed());
     k.mark = k.h.radio.writes().size();
     k.h.c->form_queryUnload(0, 0);
