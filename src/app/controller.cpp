@@ -291,6 +291,17 @@ Controller::Stage Controller::loopEntry() {
     ps.gRestarting = false;
     st.gSyncChar = "U";
     PanelLayout& layout = areas_->layout;
+    // The key is dropped here: an XMT or TUNE that held it is ended as its
+    // button ends it (a split XMT returns to VFO A, TUNE restores the
+    // radio), and an amplifier tune cycle is over.
+    if (ps.gControlMode == ControlMode::Remote) {
+        TransmitControl& transmit = areas_->transmit;
+        tryStep([&] {
+            if (transmit.xmitOn()) transmit.XmitCmd();
+            if (transmit.tuneOn()) transmit.TuneCmd();
+        });
+    }
+    ps.gAmpTuning = false;
     tryStep([&] {
         if (st.gExtPttEnabled) {
             st.gExtPttIdle = radioPort_.isOpen() ? radioPort_.dsrHolding() : true;

@@ -33,6 +33,8 @@ class TestWindowTransmit : public QObject {
     void guardStopsKeyedOutOfBand_data();
     void guardStopsKeyedOutOfBand();
     void keyingRequestsDroppedAfterRestart();
+    void restartEndsTransmissions_data();
+    void restartEndsTransmissions();
     void closedWhileKeyedUnkeys_data();
     void closedWhileKeyedUnkeys();
     void controlsCarryTheirCaptions();
@@ -465,6 +467,36 @@ void TestWindowTransmit::keyingRequestsDroppedAfterRestart() {
     k.h.runFor(2.0);
     QVERIFY(!k.keyed());
     QCOMPARE(k.h.cap(k.h.ui()->cmdXmit), std::string(TransmitControl::kXmitOn));
+}
+
+void TestWindowTransmit::restartEndsTransmissions_data() {
+    QTest::addColumn<QString>("by");
+    QTest::newRow("split XMT") << "split";
+    QTest::newRow("TUNE") << "tune";
+}
+
+// The radio stops answering while XMT or TUNE holds the key; when the
+// restart completes the loop's entry drops the key, and the transmission is
+// ended as its button ends it: split returns to VFO A, TUNE restores USB.
+void TestWindowTransmit::restartEndsTransmissions() {
+    QFETCH(QString, by);
+    Keying k;
+    QVERIFY(k.ok);
+    if (by == "split") QVERIFY(k.splitOn("0715000"));
+    k.click(by == "tune" ? k.h.ui()->cmdTune : k.h.ui()->cmdXmit, 2.0);
+    QVERIFY(k.keyed());
+    k.h.model.setSilent(true);
+    QVERIFY(k.h.run([&] { return k.h.c->state().ps.gRestarting; }, 200000));
+    k.h.model.setSilent(false);
+    QVERIFY(k.h.run([&] { return !k.h.c->state().ps.gRestarting && k.h.inLoop(); }, 200000));
+    k.h.runFor(3.0);
+    QVERIFY(!k.keyed());
+    QCOMPARE(k.h.model.state.freq, std::string("0705000"));
+    QCOMPARE(k.h.model.state.mode, 1);
+    QCOMPARE(k.h.cap(k.h.ui()->cmdXmit), std::string(TransmitControl::kXmitOn));
+    QCOMPARE(k.h.cap(k.h.ui()->cmdTune), std::string(TransmitControl::kTuneOn));
+    QVERIFY(!k.h.c->state().ps.gXmtOn);
+    QCOMPARE(k.h.c->state().st.gSyncChar, std::string("U"));
 }
 
 void TestWindowTransmit::closedWhileKeyedUnkeys_data() {
