@@ -46,6 +46,13 @@ Controller::Controller(FrmTolvane& form, Shell& shell, Clock& clock, SerialPort&
         double now = clock_.now();
         return 2.0 - (now - midnightCorrected(st.gSyncTime, now));
     };
+    // The transmit routines the loop runs: the external switch's
+    // transmission, and switching off a TUNE or XMT that must stop.
+    TransmitControl& transmit = areas_->transmit;
+    transmit.syncTick = [this] { SyncTick(); };
+    hooks.externalPtt = [&transmit] { transmit.cmdPTT_MouseDown(0, 0, 0, 0); };
+    hooks.tuneOff = [&transmit] { transmit.TuneCmd(); };
+    hooks.xmitOff = [&transmit] { transmit.XmitCmd(); };
     installSetupDialogs();
     installToolWindows();
     connectHandlers();
@@ -279,12 +286,26 @@ Controller::Stage Controller::localFinish() {
 // ------------------------------------------------------------- main loop
 
 Controller::Stage Controller::loopEntry() {
+    // Keying asked for before a loss-of-sync restart was meant for a radio
+    // state that no longer holds.
+    if (ps.gRestarting) req.reqXmit = req.reqTune = req.reqAmpTune = false;
     st.gRadioBreak = false;
     ps.gScanActive = false;
     st.gSyncMissCount = 0;
     ps.gRestarting = false;
     st.gSyncChar = "U";
     PanelLayout& layout = areas_->layout;
+    // The key is dropped here: an XMT or TUNE that held it is ended as its
+    // button ends it (a split XMT returns to VFO A, TUNE restores the
+    // radio), and an amplifier tune cycle is over.
+    if (ps.gControlMode == ControlMode::Remote) {
+        TransmitControl& transmit = areas_->transmit;
+        tryStep([&] {
+            if (transmit.xmitOn()) transmit.XmitCmd();
+            if (transmit.tuneOn()) transmit.TuneCmd();
+        });
+    }
+    ps.gAmpTuning = false;
     tryStep([&] {
         if (st.gExtPttEnabled) {
             st.gExtPttIdle = radioPort_.isOpen() ? radioPort_.dsrHolding() : true;
@@ -408,16 +429,7 @@ Controller::Stage Controller::pass() {
     display.setLamp(Lamp::Idle);
     // Remote only: tune time-out, external push-to-talk, sync.
     if (ps.gControlMode == ControlMode::Remote) {
-        if (ps.gAmpTuning) {
-            double now = clock_.now();
-            if (ps.gAmpTuneStart > now) ps.gAmpTuneStart -= 86400.0;
-            if (now - ps.gAmpTuneStart > 20.0) {
-                st.gSyncChar = "U";
-                ps.gAmpTuning = false;
-                display.setInfoText("Timeout: Tune Cancelled");
-                areas_->utility.GetStatusCmd();
-            }
-        }
+        if (areas_->amplifier.tuneTimedOut()) areas_->utility.GetStatusCmd();
         if (layout.pttEnableShown() == "OFF") layout.setExtPttLamp(colour::kYellow);
         if (!st.gExtPttEnabled) {
             layout.setExtPttLamp(colour::kYellow);
@@ -448,8 +460,12 @@ Controller::Stage Controller::pass() {
     // Answers the routines read are shown now, not after the next yield.
     showReports();
     // A running TUNE or XMT whose button was disabled is switched off.
-    if (layout.tuneRunningDisabled() && hooks.tuneOff) hooks.tuneOff();
-    if (layout.xmitRunningDisabled() && hooks.xmitOff) hooks.xmitOff();
+    // So is one keyed on a frequency that is not permitted, and an
+    // amplifier tune cycle there.
+    TransmitControl& transmit = areas_->transmit;
+    if ((layout.tuneRunningDisabled() || transmit.tuneMustStop()) && hooks.tuneOff) hooks.tuneOff();
+    if ((layout.xmitRunningDisabled() || transmit.xmitMustStop()) && hooks.xmitOff) hooks.xmitOff();
+    areas_->amplifier.stopTuneWhereNotPermitted();
     // Audio settings applied under remote control: the REMOTE initialisation again.
     if (layout.controlModeShown() == "REMOTE" && req.reqAudioReload) return Stage::RemoteInit;
     // Input that came meanwhile is read and shown at once: the band

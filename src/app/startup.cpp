@@ -250,7 +250,8 @@ void Controller::form_queryUnload(int, int) {
     // Leave the radio unkeyed and at the reset RF gain, then close its port.
     try {
         if (radioPort_.isOpen()) {
-            if (st.gLastSync == "K") link_.writeDirect("U");
+            // The amplifier's tune keys with a "K" of its own.
+            if (st.gLastSync == "K" || st.gSyncChar == "K") link_.writeDirect("U");
             link_.writeDirect("G00\n");
             link_.Delay(0.3);
             if (radioPort_.inBufferCount() > 0) radioPort_.input();

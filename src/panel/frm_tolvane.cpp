@@ -16,9 +16,11 @@
 #include <QStyleOptionSlider>
 #include <algorithm>
 
+#include "panel/amplifier_control.h"
 #include "panel/channel_memory.h"
 #include "panel/frequency_entry.h"
 #include "panel/receiver_controls.h"
+#include "panel/transmit_control.h"
 #include "panel/vfo_b_split.h"
 #include "ui_frmTolvane.h"
 
@@ -180,6 +182,16 @@ VfoBWidgets FrmTolvane::vfoBWidgets() const {
 
 ChannelWidgets FrmTolvane::channelWidgets() const {
     return ChannelWidgets{cmdM, optChan, cmdF, ui->lblInfo, ui->cmdM2V, ui->cmdV2M};
+}
+
+TransmitWidgets FrmTolvane::transmitWidgets() const {
+    return TransmitWidgets{ui->cmdPTT, ui->cmdXmit, ui->cmdTune,     cmdF,        cmdVFOB,
+                           optTXVFO,   ui->cmbMode, ui->cmbVFOBMode, ui->lblSplit};
+}
+
+AmplifierWidgets FrmTolvane::amplifierWidgets() const {
+    return AmplifierWidgets{ui->cmdAmpPwr, ui->cmdAmpOpr,    ui->cmdTuneAmp,
+                            ui->lblAmpPwr, ui->lblAmpOpStby, ui->lblAmpTuned};
 }
 
 void FrmTolvane::clearGroup(QButtonGroup* group) {

@@ -27,6 +27,8 @@ struct ReceiverWidgets;
 struct FrequencyEntryWidgets;
 struct VfoBWidgets;
 struct ChannelWidgets;
+struct TransmitWidgets;
+struct AmplifierWidgets;
 namespace test {
 struct FormAccess;
 }
@@ -54,6 +56,9 @@ class FrmTolvane : public QMainWindow {
     FrequencyEntryWidgets frequencyEntryWidgets() const;
     VfoBWidgets vfoBWidgets() const;
     ChannelWidgets channelWidgets() const;
+    // The controls of the transmit and amplifier areas.
+    TransmitWidgets transmitWidgets() const;
+    AmplifierWidgets amplifierWidgets() const;
 
     // Control arrays, index as in the control names (cmdF_0 is cmdF[0]).
     std::array<QPushButton*, 7> cmdF{};     // VFO A digits, [0] the 10 MHz digit

@@ -14,12 +14,16 @@ PanelAreas::PanelAreas(FrmTolvane& form, const PanelContext& context, const Wind
       frequency(form.frequencyEntryWidgets(), context, seams),
       vfoB(form.vfoBWidgets(), context, seams),
       channels(form.channelWidgets(), context, seams),
-      bands(form, context) {
+      bands(form, context),
+      transmit(form.transmitWidgets(), context, seams),
+      amplifier(form.amplifierWidgets(), context, seams) {
     receiver.connectHandlers();
     utility.connectHandlers();
     vfoB.connectHandlers();
     channels.connectHandlers();
     bands.connectHandlers();
+    transmit.connectHandlers();
+    amplifier.connectHandlers();
     connectDigitRows(form);
 }
 
@@ -55,6 +59,10 @@ void PanelAreas::connectDigitRows(FrmTolvane& form) {
                 break;
         }
     });
+    // The push-to-talk button runs its transmission inside its press.
+    QObject::connect(&form, &FrmTolvane::pttMouseDown, &form,
+                     [this](int button) { transmit.cmdPTT_MouseDown(button, 0, 0, 0); });
+    QObject::connect(&form, &FrmTolvane::pttMouseUp, &form, [this] { transmit.cmdPTT_MouseUp(); });
     QObject::connect(&form, &FrmTolvane::keyDown, &form,
                      [this](int key, int shift) { frequency.Form_KeyDown(key, shift); });
 }

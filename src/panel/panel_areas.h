@@ -3,6 +3,7 @@
 // status display comes first, since the radio link reports to it.
 #pragma once
 
+#include "panel/amplifier_control.h"
 #include "panel/band_buttons.h"
 #include "panel/cat_frame.h"
 #include "panel/channel_memory.h"
@@ -11,6 +12,7 @@
 #include "panel/panel_layout.h"
 #include "panel/receiver_controls.h"
 #include "panel/status_display.h"
+#include "panel/transmit_control.h"
 #include "panel/utility_controls.h"
 #include "panel/vfo_b_split.h"
 #include "panel/window_seams.h"
@@ -33,6 +35,8 @@ struct PanelAreas {
     VfoBSplit vfoB;
     ChannelMemory channels;
     BandButtons bands;
+    TransmitControl transmit;
+    AmplifierControl amplifier;
 
   private:
     // The digit rows' presses and releases and the key preview of the

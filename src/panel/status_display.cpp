@@ -193,9 +193,13 @@ void StatusDisplay::ShowAmpTune() {
     } else if (t == "T4") {
         setCaption(tuned, "Tuned");
         setBackColour(tuned, colour::kRed);
-        ps_.gAmpTuning = false;
-        st_.gSyncChar = "U";
-        if (link_ != nullptr) link_->gSendSync("U");  // unkey at once
+        // Only the panel's own tune cycle ends here: a transmission of PTT,
+        // XMT or TUNE keeps its key.
+        if (ps_.gAmpTuning) {
+            ps_.gAmpTuning = false;
+            st_.gSyncChar = "U";
+            if (link_ != nullptr) link_->gSendSync("U");  // unkey at once
+        }
     }
 }
 
@@ -211,10 +215,14 @@ void StatusDisplay::SetTxControlsEnabled(bool& allowed) {
     bool enable = allowed && ps_.gControlMode != ControlMode::Local;
     auto* ui = form_.ui;
     if (ui->cmdPTTEn->isEnabled() != enable) ui->cmdPTTEn->setEnabled(enable);
-    if (ui->cmdTune->isEnabled() != enable && caption(ui->cmdTune) == "T&UNE ON")
-        ui->cmdTune->setEnabled(enable);
-    if (ui->cmdXmit->isEnabled() != enable && caption(ui->cmdXmit) == "&XMT ON")
-        ui->cmdXmit->setEnabled(enable);
+    // XMT and TUNE exclude each other: the one that is idle stays disabled
+    // while the other holds the key.
+    const bool tuneEnable = enable && caption(ui->cmdXmit) != "&XMT OFF";
+    const bool xmitEnable = enable && caption(ui->cmdTune) != "T&UNE OFF";
+    if (ui->cmdTune->isEnabled() != tuneEnable && caption(ui->cmdTune) == "T&UNE ON")
+        ui->cmdTune->setEnabled(tuneEnable);
+    if (ui->cmdXmit->isEnabled() != xmitEnable && caption(ui->cmdXmit) == "&XMT ON")
+        ui->cmdXmit->setEnabled(xmitEnable);
     if (ui->cmdPTT->isEnabled() != enable) ui->cmdPTT->setEnabled(enable);
     holdPttEnable(allowed);
     if (allowed) {
