@@ -34,9 +34,13 @@ cat::RigSnapshot RigEndpoint::snapshot() {
 
 cat::RigStatus RigEndpoint::request(const cat::RigRequest& r) {
     using Kind = cat::RigRequest::Kind;
-    // Transmit through the network endpoint waits for the transmit controls.
-    if (r.kind == Kind::Ptt) return cat::RigStatus::NotAvailable;
     if (!radioPresent()) return cat::RigStatus::NoRadio;
+    // Station software keys through XMT, as the operator would with its
+    // button: refused where the button could not be pressed. XmitCmd makes
+    // its own band check when the request is served.
+    if (r.kind == Kind::Ptt && r.on && !areas_.transmit.xmitOn() &&
+        !areas_.transmit.xmitAvailable())
+        return cat::RigStatus::Rejected;
     if (r.kind == Kind::Split && r.on) {
         // The radio transmits on VFO B in VFO A's mode: split needs both equal.
         if (areas_.vfoB.vfoBModeCode() != st_.gModeReport) return cat::RigStatus::Rejected;
@@ -80,7 +84,12 @@ void RigEndpoint::serve(const cat::RigRequest& r) {
             areas_.vfoB.selectTxVfo(r.on ? 1 : 0);
             return;
         case Kind::Ptt:
-            return;  // refused at request time
+            // Unkeying ends only XMT: a TUNE or a held PTT is the operator's.
+            // The state may have changed since the request was taken.
+            if (r.on ? !areas_.transmit.xmitOn() && areas_.transmit.xmitAvailable()
+                     : areas_.transmit.xmitOn())
+                areas_.transmit.XmitCmd();
+            return;
     }
 }
 

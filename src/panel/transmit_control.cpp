@@ -62,6 +62,10 @@ bool TransmitControl::xmitOn() const {
     return caption(w_.cmdXmit) == kXmitOff;
 }
 
+bool TransmitControl::xmitAvailable() const {
+    return w_.cmdXmit->isEnabled() && !tuneOn() && !(splitOn() && modesDiffer());
+}
+
 // TUNE always transmits on the radio's own frequency; XMT on the frequency
 // the radio reports, which after a split retune is VFO B's.
 bool TransmitControl::tuneMustStop() const {

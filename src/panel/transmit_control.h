@@ -59,6 +59,10 @@ class TransmitControl {
     bool xmitMustStop() const;
     bool tuneOn() const;
     bool xmitOn() const;
+    // Whether XMT may be switched on now as its button would be: the button
+    // is enabled, TUNE does not hold the key, and under split both modes
+    // agree (station software gets a refusal, not the operator's message).
+    bool xmitAvailable() const;
 
     // The sync tick of the main loop, run by the transmission loop of PTT
     // (the main loop does not run while the press lasts). Set by the program.

@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <algorithm>
 
+#include "panel/transmit_control.h"
 #include "panel_harness.h"
 
 using namespace tolvane;
@@ -37,7 +38,8 @@ class TestWindowRigctl : public QObject {
     void setsWithoutTheRadio();
     void readsAnswerFromThePanel_data();
     void readsAnswerFromThePanel();
-    void pttNotAvailable();
+    void pttKeysThroughXmit();
+    void pttRefusedWhereXmitMayNot();
     void notListeningWithoutOption();
 };
 
@@ -164,7 +166,9 @@ void TestWindowRigctl::readsAnswerFromThePanel() {
     QCOMPARE(ask(h, client, command, lines), reply);
 }
 
-void TestWindowRigctl::pttNotAvailable() {
+// T 1 keys the radio as the XMT button does, T 0 unkeys it; t reads what
+// the radio reports.
+void TestWindowRigctl::pttKeysThroughXmit() {
     PanelHarness h(Firmware::V601, true);
     h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
     QVERIFY(h.runPasses(3));
@@ -173,10 +177,44 @@ void TestWindowRigctl::pttNotAvailable() {
     QVERIFY(client.waitForConnected(2000));
     h.runFor(0.3);
     h.radio.takeWritten();
-    QCOMPARE(ask(h, client, "T 1"), QByteArray("RPRT -11\n"));
+    QCOMPARE(ask(h, client, "t"), QByteArray("0\n"));
+    QCOMPARE(ask(h, client, "T 1"), QByteArray("RPRT 0\n"));
+    QVERIFY(h.run([&] { return h.c->state().ps.gXmtOn; }, 20000));
+    QCOMPARE(h.cap(h.ui()->cmdXmit), std::string(TransmitControl::kXmitOff));
     h.runFor(1.0);
-    std::string radio = h.radio.takeWritten();
+    QCOMPARE(ask(h, client, "t"), QByteArray("1\n"));
+    // Keying twice changes nothing.
+    QCOMPARE(ask(h, client, "T 1"), QByteArray("RPRT 0\n"));
+    h.runFor(0.5);
+    QVERIFY(h.c->state().ps.gXmtOn);
+    QCOMPARE(ask(h, client, "T 0"), QByteArray("RPRT 0\n"));
+    QVERIFY(h.run([&] { return !h.c->state().ps.gXmtOn; }, 20000));
+    h.runFor(1.0);
+    QCOMPARE(ask(h, client, "t"), QByteArray("0\n"));
+    const std::string radio = h.radio.takeWritten();
+    const auto keyed = radio.find('K');
+    QVERIFY2(keyed != std::string::npos, radio.c_str());
+    QVERIFY2(radio.find('U', keyed) != std::string::npos, radio.c_str());
+    QCOMPARE(h.c->state().st.gSyncChar, std::string("U"));
+}
+
+// Where the XMT button may not be pressed (the radio tuned outside the
+// bands), T 1 is refused and nothing keys.
+void TestWindowRigctl::pttRefusedWhereXmitMayNot() {
+    PanelHarness h(Firmware::V601, true);
+    h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    QVERIFY(h.runPasses(3));
+    QTcpSocket client;
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->rigctlPort()));
+    QVERIFY(client.waitForConnected(2000));
+    h.model.setFrequency("0500000", h.clock.elapsed());
+    QVERIFY(h.run([&] { return !h.ui()->cmdXmit->isEnabled(); }, 20000));
+    h.radio.takeWritten();
+    QCOMPARE(ask(h, client, "T 1"), QByteArray("RPRT -9\n"));
+    h.runFor(1.0);
+    const std::string radio = h.radio.takeWritten();
     QVERIFY2(radio.find('K') == std::string::npos, radio.c_str());
+    QVERIFY(!h.c->state().ps.gXmtOn);
 }
 
 void TestWindowRigctl::notListeningWithoutOption() {
