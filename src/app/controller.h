@@ -117,15 +117,15 @@ class Controller {
     // The network rig control endpoint: --rigctld turns it on at start-up
     // whatever "NetworkSetup.txt" says (main() sets it before run()).
     std::optional<ListenEndpoint> rigctldOption;
-    // Starts, moves or stops the endpoint; a failure to listen is said on
-    // the information line.
-    void applyNetworkSettings(const NetworkSettings& settings);
     // The endpoint's settings in force (the Network Setup dialog opens on them).
     const NetworkSettings& networkSettings() const { return network_; }
     // The port the endpoint listens on; 0 when it does not listen.
     int rigctlPort() const;
 
   private:
+    // Starts, moves or stops the endpoint; a failure to listen is said on
+    // the information line.
+    void applyNetworkSettings(const NetworkSettings& settings);
     Stage prepare();
     Stage openPort();
     Stage waitPort();
