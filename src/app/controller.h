@@ -68,6 +68,17 @@ struct ProgramHooks {
     std::function<void()> xmitOff;
     // Whether the scan windows exist (their menu entries stay disabled until then).
     bool scanWindowsAvailable = false;
+    // The network rig control endpoint asked for on the command line
+    // (--rigctld): it is turned on at start-up whatever "NetworkSetup.txt" says.
+    std::optional<ListenEndpoint> rigctldOption;
+};
+
+// The network rig control endpoint: the settings in force (the Network
+// Setup dialog opens on them) and the port it listens on, 0 when it does not
+// listen.
+struct NetworkEndpointState {
+    const NetworkSettings& settings;
+    int port;
 };
 
 class Controller {
@@ -114,13 +125,8 @@ class Controller {
     RadioLink& link() { return link_; }
     CatBridge& cat() { return *cat_; }
 
-    // The network rig control endpoint: --rigctld turns it on at start-up
-    // whatever "NetworkSetup.txt" says (main() sets it before run()).
-    std::optional<ListenEndpoint> rigctldOption;
-    // The endpoint's settings in force (the Network Setup dialog opens on them).
-    const NetworkSettings& networkSettings() const { return network_; }
-    // The port the endpoint listens on; 0 when it does not listen.
-    int rigctlPort() const;
+    // The network rig control endpoint as it stands.
+    NetworkEndpointState network() const;
 
   private:
     // Starts, moves or stops the endpoint; a failure to listen is said on

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     FrmTolvane form;
     RealShell shell(&form, radio, cat);
     Controller c(form, shell, clock, radio, cat);
-    c.rigctldOption = rigctld;
+    c.hooks.rigctldOption = rigctld;
 
     c.hooks.anotherInstance = [&lock] {
         if (lock.acquire()) return false;

@@ -25,10 +25,10 @@ void Controller::setUpRigControl() {
             link_.ReportError(std::string(kNetworkSetupFileName) + ": " + problem);
     }
     // The command-line option turns the endpoint on whatever the file says.
-    if (rigctldOption) {
+    if (hooks.rigctldOption) {
         net.enabled = true;
-        net.address = rigctldOption->address;
-        net.port = rigctldOption->port;
+        net.address = hooks.rigctldOption->address;
+        net.port = hooks.rigctldOption->port;
     }
     applyNetworkSettings(net);
 }
@@ -51,8 +51,8 @@ void Controller::closeRigControl() {
     if (rigctl_) rigctl_->close();
 }
 
-int Controller::rigctlPort() const {
-    return rigctl_ && rigctl_->isListening() ? rigctl_->port() : 0;
+NetworkEndpointState Controller::network() const {
+    return {network_, rigctl_ && rigctl_->isListening() ? rigctl_->port() : 0};
 }
 
 }  // namespace tolvane

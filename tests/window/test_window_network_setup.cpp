@@ -191,7 +191,7 @@ void TestWindowNetworkSetup::menuEntry() {
 void TestWindowNetworkSetup::menuApplySavesAndListens() {
     PanelHarness h(Firmware::V601, true);
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->rigctlPort(), 0);
+    QCOMPARE(h.c->network().port, 0);
     const int port = freePort();
     QVERIFY(port > 0);
     chooseNetworkSetup(h, [&](FrmNetworkSetup& d) {
@@ -201,7 +201,7 @@ void TestWindowNetworkSetup::menuApplySavesAndListens() {
         d.cmdApply->click();
     });
     QCOMPARE(readBytes(kNetworkSetupFileName), networkFile("1", "127.0.0.1", port, ""));
-    QCOMPARE(h.c->rigctlPort(), port);
+    QCOMPARE(h.c->network().port, port);
     QTcpSocket client;
     client.connectToHost("127.0.0.1", static_cast<quint16>(port));
     QVERIFY(client.waitForConnected(2000));
@@ -215,7 +215,7 @@ void TestWindowNetworkSetup::menuApplySavesAndListens() {
         d.cmdApply->click();
     });
     QCOMPARE(readBytes(kNetworkSetupFileName), networkFile("0", "127.0.0.1", port, ""));
-    QCOMPARE(h.c->rigctlPort(), 0);
+    QCOMPARE(h.c->network().port, 0);
     QTcpSocket late;
     late.connectToHost("127.0.0.1", static_cast<quint16>(port));
     QVERIFY(!late.waitForConnected(500));
@@ -229,7 +229,7 @@ void TestWindowNetworkSetup::menuCancelChangesNothing() {
         d.cmdCancel->click();
     });
     QVERIFY(!QFile::exists(kNetworkSetupFileName));
-    QCOMPARE(h.c->rigctlPort(), 0);
+    QCOMPARE(h.c->network().port, 0);
     QCOMPARE(h.shell.modals, 1);
 }
 
@@ -244,7 +244,7 @@ void TestWindowNetworkSetup::listenFailureOnTheInformationLine() {
         d.txtPort->setText(QString::number(port));
         d.cmdApply->click();
     });
-    QCOMPARE(h.c->rigctlPort(), 0);
+    QCOMPARE(h.c->network().port, 0);
     const std::string expected = "Network rig control on 127.0.0.1:" + std::to_string(port) + ": ";
     std::string info = h.cap(h.ui()->txtInfo);
     QVERIFY2(info.rfind(expected, 0) == 0 && info.size() > expected.size(), info.c_str());
@@ -258,8 +258,8 @@ void TestWindowNetworkSetup::startsFromTheFile() {
     PanelHarness h(Firmware::V601, true);
     writeLines(kNetworkSetupFileName, {"1", "127.0.0.1", std::to_string(port), ""});
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->rigctlPort(), port);
-    QCOMPARE(h.c->networkSettings().port, port);
+    QCOMPARE(h.c->network().port, port);
+    QCOMPARE(h.c->network().settings.port, port);
 }
 
 // CAT Setup's check box turns the TS-2000 answers on and off; the bridge

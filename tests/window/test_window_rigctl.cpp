@@ -45,11 +45,11 @@ class TestWindowRigctl : public QObject {
 
 void TestWindowRigctl::setFrequencyReachesTheRadio() {
     PanelHarness h(Firmware::V601, true);
-    h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
     QVERIFY(h.runPasses(3));
-    QVERIFY(h.c->rigctlPort() > 0);
+    QVERIFY(h.c->network().port > 0);
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->rigctlPort()));
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
     QVERIFY(client.waitForConnected(2000));
     h.runFor(0.3);
     h.radio.takeWritten();
@@ -100,10 +100,10 @@ void TestWindowRigctl::setsReachTheRadio() {
     QFETCH(QByteArray, read);
     QFETCH(QByteArray, readBack);
     PanelHarness h(static_cast<Firmware>(fw), true);
-    h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
     QVERIFY(h.runPasses(3));
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->rigctlPort()));
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
     QVERIFY(client.waitForConnected(2000));
     h.runFor(0.3);
     h.radio.takeWritten();
@@ -120,10 +120,10 @@ void TestWindowRigctl::setsReachTheRadio() {
 // refused as an I/O error, with nothing queued for a later radio.
 void TestWindowRigctl::setsWithoutTheRadio() {
     PanelHarness h(Firmware::V601, true);
-    h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
     QVERIFY(h.runPasses(3));
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->rigctlPort()));
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
     QVERIFY(client.waitForConnected(2000));
     h.runFor(0.3);
     h.radio.setVanished(true);
@@ -157,11 +157,11 @@ void TestWindowRigctl::readsAnswerFromThePanel() {
     QFETCH(int, lines);
     QFETCH(QByteArray, reply);
     PanelHarness h(Firmware::V601, true);
-    h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
     QVERIFY(h.runPasses(3));
     h.runFor(0.5);
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->rigctlPort()));
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
     QVERIFY(client.waitForConnected(2000));
     QCOMPARE(ask(h, client, command, lines), reply);
 }
@@ -170,10 +170,10 @@ void TestWindowRigctl::readsAnswerFromThePanel() {
 // the radio reports.
 void TestWindowRigctl::pttKeysThroughXmit() {
     PanelHarness h(Firmware::V601, true);
-    h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
     QVERIFY(h.runPasses(3));
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->rigctlPort()));
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
     QVERIFY(client.waitForConnected(2000));
     h.runFor(0.3);
     h.radio.takeWritten();
@@ -202,10 +202,10 @@ void TestWindowRigctl::pttKeysThroughXmit() {
 // bands), T 1 is refused and nothing keys.
 void TestWindowRigctl::pttRefusedWhereXmitMayNot() {
     PanelHarness h(Firmware::V601, true);
-    h.c->rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
     QVERIFY(h.runPasses(3));
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->rigctlPort()));
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
     QVERIFY(client.waitForConnected(2000));
     h.model.setFrequency("0500000", h.clock.elapsed());
     QVERIFY(h.run([&] { return !h.ui()->cmdXmit->isEnabled(); }, 20000));
@@ -220,7 +220,7 @@ void TestWindowRigctl::pttRefusedWhereXmitMayNot() {
 void TestWindowRigctl::notListeningWithoutOption() {
     PanelHarness h(Firmware::V601, true);
     QVERIFY(h.runPasses(3));
-    QCOMPARE(h.c->rigctlPort(), 0);
+    QCOMPARE(h.c->network().port, 0);
 }
 
 QTEST_MAIN(TestWindowRigctl)
