@@ -27,6 +27,15 @@ QByteArray ask(PanelHarness& h, QTcpSocket& client, const QByteArray& line, int 
     return reply;
 }
 
+// Starts the panel with its endpoint on a free loopback port and connects
+// `client` to it; false when a step fails.
+bool startWithClient(PanelHarness& h, QTcpSocket& client) {
+    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
+    if (!h.runPasses(3) || h.c->network().port <= 0) return false;
+    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
+    return client.waitForConnected(2000);
+}
+
 }  // namespace
 
 class TestWindowRigctl : public QObject {
@@ -100,11 +109,8 @@ void TestWindowRigctl::setsReachTheRadio() {
     QFETCH(QByteArray, read);
     QFETCH(QByteArray, readBack);
     PanelHarness h(static_cast<Firmware>(fw), true);
-    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
-    QVERIFY(h.runPasses(3));
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
-    QVERIFY(client.waitForConnected(2000));
+    QVERIFY(startWithClient(h, client));
     h.runFor(0.3);
     h.radio.takeWritten();
     QCOMPARE(ask(h, client, set), QByteArray("RPRT 0\n"));
@@ -120,11 +126,8 @@ void TestWindowRigctl::setsReachTheRadio() {
 // refused as an I/O error, with nothing queued for a later radio.
 void TestWindowRigctl::setsWithoutTheRadio() {
     PanelHarness h(Firmware::V601, true);
-    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
-    QVERIFY(h.runPasses(3));
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
-    QVERIFY(client.waitForConnected(2000));
+    QVERIFY(startWithClient(h, client));
     h.runFor(0.3);
     h.radio.setVanished(true);
     h.available = [](int) { return false; };
@@ -170,11 +173,8 @@ void TestWindowRigctl::readsAnswerFromThePanel() {
 // the radio reports.
 void TestWindowRigctl::pttKeysThroughXmit() {
     PanelHarness h(Firmware::V601, true);
-    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
-    QVERIFY(h.runPasses(3));
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
-    QVERIFY(client.waitForConnected(2000));
+    QVERIFY(startWithClient(h, client));
     h.runFor(0.3);
     h.radio.takeWritten();
     QCOMPARE(ask(h, client, "t"), QByteArray("0\n"));
@@ -202,11 +202,8 @@ void TestWindowRigctl::pttKeysThroughXmit() {
 // bands), T 1 is refused and nothing keys.
 void TestWindowRigctl::pttRefusedWhereXmitMayNot() {
     PanelHarness h(Firmware::V601, true);
-    h.c->hooks.rigctldOption = ListenEndpoint{"127.0.0.1", 0};
-    QVERIFY(h.runPasses(3));
     QTcpSocket client;
-    client.connectToHost("127.0.0.1", static_cast<quint16>(h.c->network().port));
-    QVERIFY(client.waitForConnected(2000));
+    QVERIFY(startWithClient(h, client));
     h.model.setFrequency("0500000", h.clock.elapsed());
     QVERIFY(h.run([&] { return !h.ui()->cmdXmit->isEnabled(); }, 20000));
     h.radio.takeWritten();
